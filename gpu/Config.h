@@ -1,0 +1,16 @@
+#pragma once
+// Compilation switches shared by host code and kernels.
+
+#if defined(__CUDACC__)
+#define ORB_HD __host__ __device__
+#else
+#define ORB_HD
+#endif
+
+// True in the translation units that may launch kernels: every unit of the
+// cpu backend, and the nvcc-compiled units of the cuda backend.
+#if defined(ORB_GPU_BACKEND_CUDA) && !defined(__CUDACC__)
+#define ORB_CAN_LAUNCH 0
+#else
+#define ORB_CAN_LAUNCH 1
+#endif

@@ -1,0 +1,62 @@
+#pragma once
+// Kernel launches: forEach runs body(i) for every i in [0, count), one thread
+// per item, 256 threads per block on the cuda backend and a thread pool on the
+// cpu backend. Bodies are ORB_HD callables (lambdas) taking std::int64_t.
+#include <cstdint>
+#include <functional>
+
+#include "gpu/Config.h"
+#include "gpu/Device.h"
+
+namespace gpu {
+
+constexpr int kThreadsPerBlock = 256;
+
+#if defined(ORB_GPU_BACKEND_CUDA) && defined(__CUDACC__)
+
+template <class Body>
+__global__ void forEachKernel(Body body, std::int64_t count) {
+  std::int64_t i = static_cast<std::int64_t>(blockIdx.x) * blockDim.x + threadIdx.x;
+  if (i < count) body(i);
+}
+
+namespace detail {
+Status launchStatus();  // reads and records the launch error
+}
+
+template <class Body>
+Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
+  (void)name;
+  if (count <= 0) return Success;
+  const std::int64_t blocks = (count + kThreadsPerBlock - 1) / kThreadsPerBlock;
+  forEachKernel<<<static_cast<unsigned>(blocks), kThreadsPerBlock, 0,
+                  reinterpret_cast<cudaStream_t>(stream)>>>(body, count);
+  return detail::launchStatus();
+}
+
+#elif !defined(ORB_GPU_BACKEND_CUDA)
+
+namespace detail {
+// Runs range(begin, end) over disjoint slices of [0, count) on the pool and
+// waits for all of them.
+void parallelFor(std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& range);
+Status launchStatus();
+}
+
+template <class Body>
+Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
+  (void)name;
+  (void)stream;
+  if (count <= 0) return Success;
+  detail::parallelFor(count, [&body](std::int64_t begin, std::int64_t end) {
+    for (std::int64_t i = begin; i < end; ++i) body(i);
+  });
+  return detail::launchStatus();
+}
+
+// Worker threads of the pool (ORB_CPU_THREADS, default all cores).
+int threadCount();
+
+#endif
+
+}  // namespace gpu
