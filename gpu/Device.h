@@ -55,8 +55,12 @@ Status memcpyAsync(void* dst, const void* src, std::size_t bytes, CopyKind kind,
 
 template <class T>
 Status mallocArray(T** ptr, std::size_t count) {
+  if (ptr == nullptr) return malloc(nullptr, 0);  // reports the invalid argument
+  // A byte count that overflows asks for everything, which fails as out of
+  // memory instead of wrapping to a small block.
+  const std::size_t bytes = count > SIZE_MAX / sizeof(T) ? SIZE_MAX : count * sizeof(T);
   void* raw = nullptr;
-  Status s = malloc(&raw, count * sizeof(T));
+  Status s = malloc(&raw, bytes);
   *ptr = static_cast<T*>(raw);
   return s;
 }

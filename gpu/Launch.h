@@ -12,16 +12,16 @@ namespace gpu {
 
 constexpr int kThreadsPerBlock = 256;
 
+namespace detail {
+Status launchStatus();  // reads and records the error of this thread's latest launch
+}
+
 #if defined(ORB_GPU_BACKEND_CUDA) && defined(__CUDACC__)
 
 template <class Body>
 __global__ void forEachKernel(Body body, std::int64_t count) {
   std::int64_t i = static_cast<std::int64_t>(blockIdx.x) * blockDim.x + threadIdx.x;
   if (i < count) body(i);
-}
-
-namespace detail {
-Status launchStatus();  // reads and records the launch error
 }
 
 template <class Body>
@@ -40,7 +40,6 @@ namespace detail {
 // Runs range(begin, end) over disjoint slices of [0, count) on the pool and
 // waits for all of them.
 void parallelFor(std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& range);
-Status launchStatus();
 }
 
 template <class Body>

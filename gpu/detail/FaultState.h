@@ -1,0 +1,12 @@
+#pragma once
+// What the fault hooks in Device.h have armed, as seen by the backends.
+
+namespace gpu::detail {
+
+// True while faults::setNoDevice(true) is in force.
+bool noDeviceInjected();
+
+// Counts one allocation; true when it is the one armed to fail.
+bool allocationFaultDue();
+
+}  // namespace gpu::detail
