@@ -55,7 +55,7 @@ gpu::Status writeIndices(int* out, std::int64_t count, gpu::Stream stream) {
 using ForEach = DeviceTest;
 
 TEST_F(ForEach, VisitsEveryIndexExactlyOnce) {
-  for (std::int64_t count : {0, 1, 255, 256, 257, 1000000}) {
+  for (std::int64_t count : {0, 1, 255, 256, 257, 1000000, 1000003}) {
     DeviceArray<float> visits(std::vector<float>(count + 1, 0.0f));
     ASSERT_EQ(countVisits(visits.data(), count), gpu::Success) << "count " << count;
     ASSERT_EQ(gpu::deviceSynchronize(), gpu::Success);
