@@ -1,0 +1,29 @@
+#include "forces/OrbForceObject.h"
+
+#include "plugin/ClassDescriptors.h"
+
+OrbForceObject::OrbForceObject() { GetOrbForceDesc()->MakeAutoParamBlocks(this); }
+
+Class_ID OrbForceObject::ClassID() { return GetOrbForceDesc()->ClassID(); }
+
+void OrbForceObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Particle Force"); }
+
+const MCHAR* OrbForceObject::GetObjectName(bool) const { return _M("Tessaron Orb Particle Force"); }
+
+ReferenceTarget* OrbForceObject::Clone(RemapDir& remap) {
+  auto* copy = new OrbForceObject();
+  copy->ReplaceReference(0, remap.CloneRef(pblock2));
+  BaseClone(this, copy, remap);
+  return copy;
+}
+
+RefResult OrbForceObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
+  if (message == REFMSG_CHANGE && hTarget == pblock2) {
+    ivalid.SetEmpty();
+    GetOrbForceParamBlockDesc()->InvalidateUI();
+  }
+  return REF_SUCCEED;
+}
+
+// Binding to objects arrives with the force field itself.
+Modifier* OrbForceObject::CreateWSMMod(INode*) { return nullptr; }

@@ -1,0 +1,41 @@
+#pragma once
+// The undo hold: changes made between Begin and Accept form one undoable
+// step of restore objects.
+#include <memory>
+#include <vector>
+
+#include "host/sdk/Types.h"
+
+class RestoreObj {
+ public:
+  virtual ~RestoreObj() = default;
+  virtual void Restore(int isUndo) = 0;
+  virtual void Redo() = 0;
+};
+
+class Hold {
+ public:
+  void Begin();
+  // Restore objects are taken only while holding and not suspended.
+  void Put(RestoreObj* rob);
+  void Accept(const MCHAR* name);
+  void Cancel();  // restores and drops the open step
+  BOOL Holding() const { return depth_ > 0 && suspended_ == 0; }
+  void Suspend() { ++suspended_; }
+  void Resume() { if (suspended_ > 0) --suspended_; }
+  // Undoes (redoes) the last accepted step; false when there is none.
+  bool Undo();
+  bool Redo();
+  int UndoDepth() const { return static_cast<int>(done_.size()); }
+  void Clear();
+
+ private:
+  using Step = std::vector<std::unique_ptr<RestoreObj>>;
+  int depth_ = 0;
+  int suspended_ = 0;
+  Step open_;
+  std::vector<Step> done_;
+  std::vector<Step> undone_;
+};
+
+extern Hold theHold;

@@ -1,0 +1,93 @@
+#pragma once
+// Scene objects: the base object every creatable class derives from, the
+// geometric object, the triangle-mesh object and the procedural object with
+// one parameter block and one cached mesh.
+#include "host/sdk/ClassDesc2.h"
+#include "host/sdk/Mesh.h"
+#include "host/sdk/ParamBlock2.h"
+#include "host/sdk/Reference.h"
+#include "host/sdk/Viewport.h"
+
+class INode;
+class Object;
+class Interface;
+
+struct ObjectState {
+  Object* obj = nullptr;
+  ObjectState() = default;
+  explicit ObjectState(Object* o) : obj(o) {}
+};
+
+class BaseObject : public ReferenceTarget {
+ public:
+  virtual CreateMouseCallBack* GetCreateMouseCallBack() { return nullptr; }
+  virtual const MCHAR* GetObjectName(bool localized = true) const { (void)localized; return _M(""); }
+  virtual void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) { (void)ip; (void)flags; (void)prev; }
+  virtual void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) { (void)ip; (void)flags; (void)next; }
+  // Legacy viewport drawing of the object at a node.
+  virtual int Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
+    (void)t; (void)node; (void)vpt; (void)flags;
+    return 0;
+  }
+};
+
+class Object : public BaseObject {
+ public:
+  virtual ObjectState Eval(TimeValue t) { (void)t; return ObjectState(this); }
+  virtual Interval ObjectValidity(TimeValue t) { (void)t; return FOREVER; }
+  virtual int CanConvertToType(Class_ID obtype) { (void)obtype; return FALSE; }
+  // The object as another type at t. A result other than this is a new
+  // object that the caller deletes.
+  virtual Object* ConvertToType(TimeValue t, Class_ID obtype) { (void)t; (void)obtype; return nullptr; }
+  virtual int RenderBegin(TimeValue t, ULONG flags = 0) { (void)t; (void)flags; return 0; }
+  virtual int RenderEnd(TimeValue t) { (void)t; return 0; }
+  virtual int IsRenderable() { return FALSE; }
+  virtual int IsParticleSystem() { return FALSE; }
+};
+
+class GeomObject : public Object {
+ public:
+  SClass_ID SuperClassID() override { return GEOMOBJECT_CLASS_ID; }
+  int IsRenderable() override { return TRUE; }
+};
+
+class TriObject : public GeomObject {
+ public:
+  Mesh mesh;
+  Class_ID ClassID() override { return triObjectClassID; }
+  Mesh& GetMesh() { return mesh; }
+  int CanConvertToType(Class_ID obtype) override { return obtype == triObjectClassID; }
+  Object* ConvertToType(TimeValue, Class_ID obtype) override { return obtype == triObjectClassID ? this : nullptr; }
+  ReferenceTarget* Clone(RemapDir& remap) override;
+};
+
+TriObject* CreateNewTriObject();
+
+// A geometric object that evaluates its parameter block into one mesh and
+// keeps it while the time stays inside `ivalid`.
+class SimpleObject2 : public GeomObject {
+ public:
+  IParamBlock2* pblock2 = nullptr;
+  Mesh mesh;
+  Interval ivalid;  // empty: rebuild at the next evaluation
+
+  ~SimpleObject2() override { DeleteAllRefsFromMe(); }
+
+  virtual void BuildMesh(TimeValue t) = 0;
+  virtual BOOL OKtoDisplay(TimeValue t) { (void)t; return TRUE; }
+  virtual void InvalidateUI() {}
+  void UpdateMesh(TimeValue t);
+
+  ObjectState Eval(TimeValue t) override;
+  Interval ObjectValidity(TimeValue t) override;
+  int CanConvertToType(Class_ID obtype) override { return obtype == triObjectClassID; }
+  Object* ConvertToType(TimeValue t, Class_ID obtype) override;
+
+  int NumRefs() override { return 1; }
+  RefTargetHandle GetReference(int i) override { return i == 0 ? pblock2 : nullptr; }
+  int NumParamBlocks() override { return 1; }
+  IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock2 : nullptr; }
+
+ protected:
+  void SetReference(int i, RefTargetHandle target) override;
+};

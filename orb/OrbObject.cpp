@@ -1,0 +1,80 @@
+#include "orb/OrbObject.h"
+
+#include "orb/OrbCreateCallBack.h"
+#include "plugin/ClassDescriptors.h"
+
+OrbObject::OrbObject() { GetOrbDesc()->MakeAutoParamBlocks(this); }
+
+Class_ID OrbObject::ClassID() { return GetOrbDesc()->ClassID(); }
+
+void OrbObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Iridel"); }
+
+const MCHAR* OrbObject::GetObjectName(bool) const { return _M("Tessaron Iridel"); }
+
+CreateMouseCallBack* OrbObject::GetCreateMouseCallBack() {
+  static OrbCreateCallBack callback;
+  callback.SetObj(this);
+  return &callback;
+}
+
+void OrbObject::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
+  SimpleObject2::BeginEditParams(ip, flags, prev);
+  GetOrbDesc()->BeginEditParams(ip, this, flags, prev);
+}
+
+void OrbObject::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
+  SimpleObject2::EndEditParams(ip, flags, next);
+  GetOrbDesc()->EndEditParams(ip, this, flags, next);
+}
+
+BaseInterface* OrbObject::GetInterface(Interface_ID id) {
+  if (id == IOBJECT_DISPLAY2_INTERFACE_ID) return static_cast<MaxSDK::Graphics::IObjectDisplay2*>(this);
+  if (id == ORB_FP_INTERFACE_ID) return static_cast<OrbFPInterface*>(this);
+  return SimpleObject2::GetInterface(id);
+}
+
+ReferenceTarget* OrbObject::Clone(RemapDir& remap) {
+  auto* copy = new OrbObject();
+  copy->ReplaceReference(0, remap.CloneRef(pblock2));
+  BaseClone(this, copy, remap);
+  return copy;
+}
+
+RefResult OrbObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
+  if (message == REFMSG_CHANGE && hTarget == pblock2) {
+    ivalid.SetEmpty();
+    InvalidateUI();
+  }
+  return REF_SUCCEED;
+}
+
+void OrbObject::InvalidateUI() { GetOrbParamBlockDesc()->InvalidateUI(); }
+
+int OrbObject::RenderBegin(TimeValue, ULONG) {
+  rendering_ = true;
+  ivalid.SetEmpty();
+  return 1;
+}
+
+int OrbObject::RenderEnd(TimeValue) {
+  rendering_ = false;
+  ivalid.SetEmpty();
+  return 1;
+}
+
+void OrbObject::BuildMesh(TimeValue t) {
+  ivalid.SetInstant(t);
+  mesh.FreeAll();
+  mesh.InvalidateGeomCache();
+  mesh.InvalidateTopologyCache();
+  mesh.buildNormals();
+}
+
+MSTR OrbObject::SolverStatus() { return {}; }
+
+bool OrbObject::UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext&,
+                                   MaxSDK::Graphics::UpdateNodeContext&,
+                                   MaxSDK::Graphics::IRenderItemContainer& items) {
+  items.defaultMeshItems = mesh.getNumFaces() > 0;
+  return true;
+}

@@ -1,0 +1,59 @@
+#pragma once
+// The glass orb: a procedural object with a glass shell, a haze sphere and
+// silk veils, its "iridel" scripting interface and its per-node display.
+#include "host/sdk/FunctionPublishing.h"
+#include "host/sdk/Object.h"
+#include "host/sdk/StringTable.h"
+#include "orb/OrbParams.h"
+
+inline constexpr Interface_ID ORB_FP_INTERFACE_ID{0x6C1D3A2F, 0x58B9E047};
+
+// Scripting interface "iridel".
+class OrbFPInterface : public FPMixinInterface {
+ public:
+  enum FunctionId : FunctionID { kSolverStatus = 0 };
+  virtual MSTR SolverStatus() = 0;
+  FPInterfaceDesc* GetDesc() override;
+
+ protected:
+  FPStatus _dispatch_fn(FunctionID fid, TimeValue t, FPValue& result, FPParams* p) override;
+};
+
+class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Graphics::IObjectDisplay2 {
+ public:
+  OrbObject();
+
+  Class_ID ClassID() override;
+  SClass_ID SuperClassID() override { return GEOMOBJECT_CLASS_ID; }
+  void GetClassName(MSTR& s, bool localized = true) const override;
+  const MCHAR* GetObjectName(bool localized = true) const override;
+  CreateMouseCallBack* GetCreateMouseCallBack() override;
+  void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) override;
+  void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) override;
+  BaseInterface* GetInterface(Interface_ID id) override;
+  ReferenceTarget* Clone(RemapDir& remap) override;
+  RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
+                             BOOL propagate) override;
+
+  void BuildMesh(TimeValue t) override;
+  void InvalidateUI() override;
+  int RenderBegin(TimeValue t, ULONG flags = 0) override;
+  int RenderEnd(TimeValue t) override;
+  bool Rendering() const { return rendering_; }
+
+  MSTR SolverStatus() override;
+  bool UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext& ctx,
+                          MaxSDK::Graphics::UpdateNodeContext& nodeCtx,
+                          MaxSDK::Graphics::IRenderItemContainer& items) override;
+
+ private:
+  bool rendering_ = false;
+};
+
+ParamBlockDesc2* GetOrbParamBlockDesc();
+FPInterfaceDesc* GetIridelInterfaceDesc();
+
+namespace orb {
+extern const host::StringEntry kOrbStrings[];
+extern const int kOrbStringCount;
+}  // namespace orb
