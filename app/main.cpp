@@ -1,1 +1,48 @@
-int main(){return 0;}
+// orbink: runs the plug-in library without the host application.
+#include <CLI/CLI.hpp>
+
+#include "app/Commands.h"
+
+int main(int argc, char** argv) {
+  CLI::App cli{"orbink - glass orbs full of ink, from the command line"};
+  cli.require_subcommand(1);
+
+  auto* info = cli.add_subcommand("info", "library description, device line and particle capacity");
+
+  bool classesJson = false;
+  auto* classes = cli.add_subcommand("classes", "the class directory, in registry order");
+  classes->add_flag("--json", classesJson, "print JSON");
+
+  std::string paramsClass;
+  bool paramsJson = false;
+  auto* params = cli.add_subcommand("params", "the parameter table of a class");
+  params->add_option("CLASS", paramsClass, "internal class name")->required();
+  params->add_flag("--json", paramsJson, "print JSON");
+
+  std::string scenePath;
+  auto* scene = cli.add_subcommand("scene", "load a scene file and list its nodes");
+  scene->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+
+  std::string callNode, callFunction;
+  std::vector<std::string> callArgs;
+  auto* call = cli.add_subcommand("call", "call a published function of a node");
+  call->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  call->add_option("NODE", callNode, "node name")->required();
+  call->add_option("FUNCTION", callFunction, "function name")->required();
+  call->add_option("ARGS", callArgs, "arguments, converted to the declared types");
+  call->allow_extras(false);
+
+  try {
+    cli.parse(argc, argv);
+  } catch (const CLI::ParseError& e) {
+    return cli.exit(e);
+  }
+
+  app::loadLibrary();
+  if (*info) return app::runInfo();
+  if (*classes) return app::runClasses(classesJson);
+  if (*params) return app::runParams(paramsClass, paramsJson);
+  if (*scene) return app::runScene(scenePath);
+  if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
+  return 1;
+}

@@ -99,15 +99,15 @@ void Interface::ResetScene() {
   time_ = 0;
   frameRate_ = 30;
   animRange_ = Interval(0, 100 * GetTicksPerFrame());
-  cancel_ = FALSE;
-  escape_ = false;
+  cancel_.store(FALSE);
+  escape_.store(false);
 }
 
 BOOL Interface::ProgressStart(const MCHAR* title, BOOL, std::function<void()> fn) {
   progressActive_ = true;
   progressPercent_ = 0;
   progressTitle_ = title ? title : _M("");
-  cancel_ = FALSE;
+  cancel_.store(FALSE);
   if (progress_) progress_->started(progressTitle_);
   if (fn) fn();
   return TRUE;

@@ -2,6 +2,7 @@
 // The core interface: scene time, frame rate, animation range, the node
 // hierarchy, the scene's materials and maps, the progress bar with its
 // cancel flag, viewport redraws and the ESC key.
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -54,8 +55,9 @@ class Interface {
   BOOL ProgressStart(const MCHAR* title, BOOL dispBar = TRUE, std::function<void()> fn = {});
   void ProgressUpdate(int pct, BOOL showPct = TRUE, const MCHAR* title = nullptr);
   void ProgressEnd();
-  BOOL GetCancel() const { return cancel_; }
-  void SetCancel(BOOL cancel) { cancel_ = cancel; }
+  BOOL GetCancel() const { return cancel_.load(); }
+  // Safe to call from a signal handler.
+  void SetCancel(BOOL cancel) { cancel_.store(cancel); }
   bool ProgressActive() const { return progressActive_; }
   int ProgressPercent() const { return progressPercent_; }
   void SetProgressListener(ProgressListener* l) { progress_ = l; }
@@ -64,8 +66,8 @@ class Interface {
   void ForceCompleteRedraw() { ++redraws_; }
   int RedrawCount() const { return redraws_; }
 
-  void SetEscapePressed(bool on) { escape_ = on; }
-  bool EscapePressed() const { return escape_; }
+  void SetEscapePressed(bool on) { escape_.store(on); }
+  bool EscapePressed() const { return escape_.load(); }
 
  private:
   class Library;
@@ -74,13 +76,13 @@ class Interface {
   Interval animRange_;
   std::unique_ptr<INode> root_;
   std::unique_ptr<Library> library_;
-  BOOL cancel_ = FALSE;
+  std::atomic<BOOL> cancel_{FALSE};
   bool progressActive_ = false;
   int progressPercent_ = 0;
   MSTR progressTitle_;
   ProgressListener* progress_ = nullptr;
   int redraws_ = 0;
-  bool escape_ = false;
+  std::atomic<bool> escape_{false};
 };
 
 Interface* GetCOREInterface();

@@ -1,0 +1,22 @@
+#pragma once
+// The runner's commands. Each returns the process exit code and writes a
+// one-line message to stderr on failure.
+#include <string>
+#include <vector>
+
+namespace app {
+
+// Hands the plug-in library's classes to the host's class directory.
+void loadLibrary();
+
+int runInfo();
+int runClasses(bool json);
+int runParams(const std::string& className, bool json);
+int runScene(const std::string& scenePath);
+int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
+            const std::vector<std::string>& args);
+
+// Prints "orbink: <message>" to stderr and returns 1.
+int fail(const std::string& message);
+
+}  // namespace app

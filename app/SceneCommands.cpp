@@ -1,0 +1,71 @@
+// Commands that load a scene: scene (a listing) and call (a published
+// function of a node).
+#include <cstdio>
+#include <iostream>
+
+#include "app/Commands.h"
+#include "app/ScriptCall.h"
+#include "app/TerminalProgress.h"
+#include "host/loader/ClassDirectory.h"
+#include "host/loader/SceneLoader.h"
+#include "host/sdk/FunctionPublishing.h"
+#include "host/sdk/Interface.h"
+
+namespace app {
+
+namespace {
+bool loadScene(const std::string& path, std::string& error) {
+  return host::loadSceneFile(path, *GetCOREInterface(), host::classDirectory(), error);
+}
+}  // namespace
+
+int runScene(const std::string& scenePath) {
+  std::string error;
+  if (!loadScene(scenePath, error)) return fail(error);
+  Interface& core = *GetCOREInterface();
+  const Interval range = core.GetAnimRange();
+  std::printf("fps %d, frames %d to %d\n", core.GetFrameRate(), range.Start() / core.GetTicksPerFrame(),
+              range.End() / core.GetTicksPerFrame());
+  for (INode* node : core.AllNodes()) {
+    Object* obj = node->GetObjectRef();
+    MSTR cls;
+    if (obj) obj->GetClassName(cls);
+    const Point3 p = node->GetNodeTM(core.GetTime()).GetTrans();
+    const INode* parent = node->GetParentNode();
+    std::printf("%s\t%s\t%.9g %.9g %.9g%s%s\n", host::narrow(node->GetName()).c_str(),
+                cls.empty() && obj ? host::narrow(obj->GetObjectName()).c_str() : host::narrow(cls).c_str(), p.x,
+                p.y, p.z, parent && !parent->IsRootNode() ? "\tparent " : "",
+                parent && !parent->IsRootNode() ? host::narrow(parent->GetName()).c_str() : "");
+  }
+  return 0;
+}
+
+int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
+            const std::vector<std::string>& args) {
+  std::string error;
+  if (!loadScene(scenePath, error)) return fail(error);
+  Interface& core = *GetCOREInterface();
+  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
+  if (!node) return fail("no node named \"" + nodeName + "\"");
+  ScriptFunction fn;
+  if (!findScriptFunction(*node, function, fn, error)) return fail(error);
+
+  TerminalProgress progress(core);
+  installInterruptHandler(core);
+  FPValue result;
+  if (!callScriptFunction(core, fn, args, result, error)) return fail(error);
+  std::printf("%s\n", formatResult(result).c_str());
+
+  // Ink objects also report their status line.
+  ScriptFunction status;
+  std::string ignored;
+  if (function != "inkStatus" && findScriptFunction(*node, "inkStatus", status, ignored)) {
+    FPValue text;
+    if (callScriptFunction(core, status, {}, text, ignored)) std::printf("status: %s\n", formatResult(text).c_str());
+  } else if (function == "inkStatus") {
+    std::printf("status: %s\n", formatResult(result).c_str());
+  }
+  return 0;
+}
+
+}  // namespace app
