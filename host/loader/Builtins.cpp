@@ -9,7 +9,7 @@
 
 namespace host {
 
-using nlohmann::json;
+using json = SceneJson;
 
 const std::initializer_list<const char*> kCommonNodeKeys = {
     "name", "class", "position", "rotation", "scale", "matrix", "target", "parent",

@@ -20,13 +20,13 @@ bool isBuiltinNodeClass(const std::string& cls);
 // Builds the object of a built-in node class from the node's entry (its
 // class-specific keys are checked here). Node references (targets) are
 // resolved later.
-Object* makeBuiltinObject(const std::string& where, const std::string& cls, const nlohmann::json& entry,
+Object* makeBuiltinObject(const std::string& where, const std::string& cls, const SceneJson& entry,
                           const LoadContext& ctx);
 
 bool isBuiltinMaterialClass(const std::string& cls);
-Mtl* makeBuiltinMaterial(const std::string& where, const std::string& cls, const nlohmann::json& entry,
+Mtl* makeBuiltinMaterial(const std::string& where, const std::string& cls, const SceneJson& entry,
                          const LoadContext& ctx);
 
-Texmap* makeMap(const std::string& where, const nlohmann::json& entry, const LoadContext& ctx);
+Texmap* makeMap(const std::string& where, const SceneJson& entry, const LoadContext& ctx);
 
 }  // namespace host

@@ -5,7 +5,7 @@
 
 namespace host {
 
-using nlohmann::json;
+using json = SceneJson;
 
 std::string LoadContext::resolvePath(const std::string& file) const {
   const std::filesystem::path p(file);

@@ -6,7 +6,7 @@
 
 namespace host {
 
-using nlohmann::json;
+using json = SceneJson;
 
 namespace {
 

@@ -12,6 +12,6 @@ class Animatable;
 namespace host {
 
 void assignParams(const std::string& where, const std::string& className, Animatable& target,
-                  const nlohmann::json& params, const LoadContext& ctx);
+                  const SceneJson& params, const LoadContext& ctx);
 
 }  // namespace host

@@ -14,7 +14,7 @@
 
 namespace host {
 
-using nlohmann::json;
+using json = SceneJson;
 
 namespace {
 
