@@ -83,20 +83,9 @@ Decoded decodeHdr(const std::string& path) {
   return {std::move(image), {}};
 }
 
-// 8- and 16-bit images, whose colour is sRGB-encoded and alpha linear.
+// 8-bit images, whose colour is sRGB-encoded and alpha linear.
 Decoded decodeSrgb(const std::string& path) {
   int w = 0, h = 0, n = 0;
-  if (stbi_is_16_bit(path.c_str())) {
-    StbiPixels<stbi_us> data(stbi_load_16(path.c_str(), &w, &h, &n, 4));
-    if (!data) return failure(stbReason());
-    Image image{w, h, std::vector<BMM_Color_fl>(std::size_t(w) * std::size_t(h))};
-    for (std::size_t i = 0; i < image.pixels.size(); ++i) {
-      const stbi_us* p = data.get() + 4 * i;
-      image.pixels[i] = {srgbToLinear(p[0] / 65535.f), srgbToLinear(p[1] / 65535.f), srgbToLinear(p[2] / 65535.f),
-                         p[3] / 65535.f};
-    }
-    return {std::move(image), {}};
-  }
   StbiPixels<stbi_uc> data(stbi_load(path.c_str(), &w, &h, &n, 4));
   if (!data) return failure(stbReason());
   const auto& lut = srgb8ToLinear();

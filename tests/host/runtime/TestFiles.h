@@ -1,34 +1,43 @@
 #pragma once
-// Test inputs written on the fly into a private temporary folder.
-#include <cstdint>
+// A private temporary folder for test inputs written on the fly.
+#include <unistd.h>
+
+#include <atomic>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
-#include <vector>
 
 namespace testfiles {
 
 class TempDir {
  public:
-  TempDir();
-  ~TempDir();
+  TempDir() {
+    static std::atomic<int> counter{0};
+    dir_ = std::filesystem::temp_directory_path() /
+           ("orb_runtime_tests_" + std::to_string(::getpid()) + "_" + std::to_string(counter++));
+    std::filesystem::create_directories(dir_);
+  }
+  ~TempDir() {
+    std::error_code ec;
+    std::filesystem::remove_all(dir_, ec);
+  }
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;
-  // The UTF-8 path of `name` inside the folder.
-  std::string path(const std::string& name) const;
+  std::string path(const std::string& name) const { return (dir_ / name).string(); }  // UTF-8
 
  private:
   std::filesystem::path dir_;
 };
 
-void writeBytes(const std::string& path, const std::string& bytes);
-std::string readBytes(const std::string& path);
-// Pixels row by row from the top, `channels` values each.
-void writePng(const std::string& path, int w, int h, int channels, const std::vector<std::uint8_t>& pixels);
-void writePng16(const std::string& path, int w, int h, const std::vector<std::uint16_t>& rgba);
-void writeHdr(const std::string& path, int w, int h, const std::vector<float>& rgb);
-// RGBA halves from the top; withAlpha false drops the alpha channel. The data
-// window starts at `origin` to exercise images not anchored at (0, 0).
-void writeExr(const std::string& path, int w, int h, const std::vector<float>& rgba, bool withAlpha = true,
-              int origin = 0);
+inline void writeBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream(path, std::ios::binary) << bytes;
+}
+
+inline std::string readBytes(const std::string& path) {
+  std::ostringstream s;
+  s << std::ifstream(path, std::ios::binary).rdbuf();
+  return s.str();
+}
 
 }  // namespace testfiles
