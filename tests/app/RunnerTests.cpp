@@ -1,0 +1,160 @@
+// The orbink runner's contract as users and scripts see it: output formats,
+// exit codes and one-line errors.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <regex>
+#include <sstream>
+
+namespace {
+
+struct RunResult {
+  int code = -1;
+  std::string out, err;
+};
+
+RunResult orbink(const std::string& args) {
+  const auto errFile = std::filesystem::temp_directory_path() / ("orbink_err_" + std::to_string(getpid()));
+  const std::string cmd = std::string(ORBINK_PATH) + " " + args + " 2>" + errFile.string();
+  RunResult r;
+  FILE* p = popen(cmd.c_str(), "r");
+  if (!p) return r;
+  char buf[4096];
+  std::size_t n;
+  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
+  const int status = pclose(p);
+  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::ifstream e(errFile);
+  std::ostringstream es;
+  es << e.rdbuf();
+  r.err = es.str();
+  std::filesystem::remove(errFile);
+  return r;
+}
+
+std::vector<std::string> lines(const std::string& text) {
+  std::vector<std::string> out;
+  std::istringstream in(text);
+  for (std::string l; std::getline(in, l);) out.push_back(l);
+  return out;
+}
+
+const std::string kExample = std::string(ORB_SOURCE_DIR) + "/examples/orb_in_studio.json";
+
+}  // namespace
+
+TEST(RunnerTest, InfoPrintsDescriptionDeviceLineAndCapacity) {
+  const RunResult r = orbink("info");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto l = lines(r.out);
+  ASSERT_GE(l.size(), 3u);
+  EXPECT_EQ(l[0], "Tessaron Iridel 0.3 - glass orb with silk veil (Max 2024)");
+  EXPECT_TRUE(l[1] == "CUDA unavailable" || std::regex_match(l[1], std::regex(R"(.+, \d+\.\d of \d+\.\d GB free)")))
+      << l[1];
+  EXPECT_TRUE(std::regex_match(l[2], std::regex(R"(capacity: \d+\.\d million particles)"))) << l[2];
+}
+
+TEST(RunnerTest, ClassesJsonListsTheDirectoryInOrder) {
+  const RunResult r = orbink("classes --json");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const nlohmann::json expected = nlohmann::json::parse(R"([
+    {"index": 0, "className": "Tessaron Iridel", "internalName": "TessaronIridel", "category": "TessaronFX",
+     "superClassId": 16, "classId": [1534995601, 1068029158]},
+    {"index": 1, "className": "Tessaron Orb Vortex Force", "internalName": "TessaronOrbVortexForce",
+     "category": "TessaronFX", "superClassId": 2096, "classId": [780886468, 2668078547]},
+    {"index": 2, "className": "Tessaron Orb Particle Force", "internalName": "TessaronOrbParticleForce",
+     "category": "TessaronFX", "superClassId": 2096, "classId": [2049875780, 3519376265]},
+    {"index": 3, "className": "Tessaron Orb Ink", "internalName": "TessaronOrbInk", "category": "TessaronFX",
+     "superClassId": 16, "classId": [1103618745, 1832558357]},
+    {"index": 4, "className": "Tessaron Ink Material", "internalName": "TessaronInkMaterial",
+     "category": "TessaronFX Tools", "superClassId": 3072, "classId": [1514049991, 797788934]}
+  ])");
+  EXPECT_EQ(nlohmann::json::parse(r.out), expected);
+  // Field order is part of the format.
+  EXPECT_LT(r.out.find("\"index\""), r.out.find("\"className\""));
+  EXPECT_LT(r.out.find("\"superClassId\""), r.out.find("\"classId\""));
+}
+
+TEST(RunnerTest, ParamsJsonDescribesEveryParameter) {
+  const RunResult r = orbink("params TessaronIridel --json");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto table = nlohmann::json::parse(r.out);
+  EXPECT_EQ(table["block"], "OrbParameters");
+  EXPECT_EQ(table["blockId"], 0);
+  ASSERT_EQ(table["params"].size(), 50u);
+  EXPECT_EQ(table["params"][0], nlohmann::json::parse(R"({"id": 0, "name": "radius", "type": "float",
+    "default": 50, "min": 0.01, "max": 100000, "label": "Radius", "animatable": true, "rollout": "Shape"})"));
+  EXPECT_EQ(table["params"][1]["default"], 0.96);
+  EXPECT_EQ(table["params"][23], nlohmann::json::parse(R"({"id": 23, "name": "reverse", "type": "bool",
+    "default": false, "min": null, "max": null, "label": "Reverse", "animatable": true, "rollout": "Loop / Motion"})"));
+  EXPECT_EQ(table["params"][48]["type"], "nodeList");
+  EXPECT_EQ(table["params"][48]["animatable"], false);
+  EXPECT_EQ(table["params"][48]["default"], nullptr);
+  EXPECT_EQ(table["params"][41]["max"], 256);
+
+  const RunResult mtl = orbink("params TessaronInkMaterial --json");
+  ASSERT_EQ(mtl.code, 0);
+  const auto m = nlohmann::json::parse(mtl.out);
+  EXPECT_EQ(m["params"][0]["type"], "colour");
+  EXPECT_EQ(m["params"][0]["default"], nlohmann::json::parse("[1, 0.68, 0.4]"));
+  EXPECT_EQ(m["params"][7]["type"], "texmap");
+  EXPECT_EQ(nlohmann::json::parse(orbink("params TessaronOrbVortexForce --json").out)["params"].size(), 16u);
+}
+
+TEST(RunnerTest, FailuresAreOneLineOnStderrWithNonZeroExit) {
+  RunResult r = orbink("params Teapot");
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "orbink: unknown class \"Teapot\"\n");
+  r = orbink("scene /nonexistent/scene.json");
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "orbink: cannot open scene file '/nonexistent/scene.json'\n");
+}
+
+TEST(RunnerTest, SceneErrorsNameTheFileNodeAndKey) {
+  const auto path = std::filesystem::temp_directory_path() / "orbink_bad_scene.json";
+  std::ofstream(path) << R"({"nodes": [{"name": "Orb", "class": "TessaronIridel", "params": {"radius": "big"}}]})";
+  const RunResult r = orbink("scene " + path.string());
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "orbink: " + path.string() + ": node \"Orb\": params.radius: expected a number\n");
+  std::filesystem::remove(path);
+}
+
+TEST(RunnerTest, ExampleSceneLoads) {
+  const RunResult r = orbink("scene " + kExample);
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_NE(r.out.find("Orb\tTessaron Iridel"), std::string::npos);
+  EXPECT_NE(r.out.find("Cam\tCamera\t0 -220 40"), std::string::npos);
+}
+
+TEST(RunnerTest, CallPrintsTheResultThenTheInkStatus) {
+  const RunResult r = orbink("call " + kExample + " Ink freeGPU");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto l = lines(r.out);
+  ASSERT_EQ(l.size(), 2u);
+  EXPECT_EQ(l[0], "true");
+  EXPECT_EQ(l[1].rfind("status: render buffers released | GPU: ", 0), 0u) << l[1];
+  const RunResult orb = orbink("call " + kExample + " Orb solverStatus");
+  ASSERT_EQ(orb.code, 0) << orb.err;
+  EXPECT_EQ(lines(orb.out).size(), 1u);  // not an ink node: no status line
+}
+
+TEST(RunnerTest, CallChecksArguments) {
+  RunResult r = orbink("call " + kExample + " Ink renderFrame Cam 1");
+  EXPECT_NE(r.code, 0);
+  EXPECT_EQ(r.err, "orbink: Argument index out of bounds, passed into a MaxSDK::Array::operator[]\n");
+  r = orbink("call " + kExample + " Ink renderFrame Nobody 1 out.png 64 64");
+  EXPECT_EQ(r.err, "orbink: argument camera: no node named \"Nobody\"\n");
+  r = orbink("call " + kExample + " Ink renderFrame Cam one out.png 64 64");
+  EXPECT_EQ(r.err, "orbink: argument frame: expected an integer, got \"one\"\n");
+  r = orbink("call " + kExample + " Ink freeGPU extra");
+  EXPECT_EQ(r.err, "orbink: freeGPU takes 0 arguments, got 1\n");
+  r = orbink("call " + kExample + " Floor inkStatus");
+  EXPECT_EQ(r.err, "orbink: node \"Floor\" has no published functions\n");
+  r = orbink("call " + kExample + " Orb spin");
+  EXPECT_EQ(r.err, "orbink: node \"Orb\" has no published function \"spin\"\n");
+}
