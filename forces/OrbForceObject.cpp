@@ -11,10 +11,7 @@ void OrbForceObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Pa
 const MCHAR* OrbForceObject::GetObjectName(bool) const { return _M("Tessaron Orb Particle Force"); }
 
 ReferenceTarget* OrbForceObject::Clone(RemapDir& remap) {
-  auto* copy = new OrbForceObject();
-  copy->ReplaceReference(0, remap.CloneRef(pblock2));
-  BaseClone(this, copy, remap);
-  return copy;
+  return CloneBlockInto(new OrbForceObject(), remap);
 }
 
 RefResult OrbForceObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {

@@ -1,5 +1,6 @@
 #pragma once
-// The space-warp object of the Particle Force space warp: shell, vortex, attract and curl fields.
+// The Particle Force: a space warp with shell, vortex, attract and curl
+// fields.
 #include "forces/OrbForceParams.h"
 #include "host/sdk/SpaceWarp.h"
 #include "host/sdk/StringTable.h"

@@ -11,10 +11,7 @@ void VortexObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Vort
 const MCHAR* VortexObject::GetObjectName(bool) const { return _M("Tessaron Orb Vortex Force"); }
 
 ReferenceTarget* VortexObject::Clone(RemapDir& remap) {
-  auto* copy = new VortexObject();
-  copy->ReplaceReference(0, remap.CloneRef(pblock2));
-  BaseClone(this, copy, remap);
-  return copy;
+  return CloneBlockInto(new VortexObject(), remap);
 }
 
 RefResult VortexObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {

@@ -1,5 +1,6 @@
 #pragma once
-// The space-warp object of the Vortex Force space warp: vortices spread over a sphere, held to its surface.
+// The Vortex Force: a space warp that holds particles on a sphere and swirls
+// them around vortices spread over its surface.
 #include "forces/VortexParams.h"
 #include "host/sdk/SpaceWarp.h"
 #include "host/sdk/StringTable.h"

@@ -21,10 +21,7 @@ BaseInterface* InkObject::GetInterface(Interface_ID id) {
 }
 
 ReferenceTarget* InkObject::Clone(RemapDir& remap) {
-  auto* copy = new InkObject();
-  copy->ReplaceReference(0, remap.CloneRef(pblock2));
-  BaseClone(this, copy, remap);
-  return copy;
+  return CloneBlockInto(new InkObject(), remap);
 }
 
 RefResult InkObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {

@@ -34,10 +34,7 @@ BaseInterface* OrbObject::GetInterface(Interface_ID id) {
 }
 
 ReferenceTarget* OrbObject::Clone(RemapDir& remap) {
-  auto* copy = new OrbObject();
-  copy->ReplaceReference(0, remap.CloneRef(pblock2));
-  BaseClone(this, copy, remap);
-  return copy;
+  return CloneBlockInto(new OrbObject(), remap);
 }
 
 RefResult OrbObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {

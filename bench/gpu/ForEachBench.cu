@@ -3,6 +3,8 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdint>
+#include <cstring>
+#include <vector>
 
 #include "gpu/Device.h"
 #include "gpu/Launch.h"
@@ -36,6 +38,20 @@ void forEachSaxpy(benchmark::State& state) {
   gpu::free(y);
 }
 
+// The machine's own limit for comparison: a plain host copy of the same
+// array size (one read and one write per byte).
+void hostCopyReference(benchmark::State& state) {
+  const std::size_t bytes = static_cast<std::size_t>(state.range(0)) * sizeof(float);
+  std::vector<float> src(static_cast<std::size_t>(state.range(0)), 1.f), dst(src.size());
+  for (auto _ : state) {
+    std::memcpy(dst.data(), src.data(), bytes);
+    benchmark::DoNotOptimize(dst.data());
+    benchmark::ClobberMemory();
+  }
+  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * 2 * bytes));
+}
+
 }  // namespace
 
+BENCHMARK(hostCopyReference)->RangeMultiplier(16)->Range(1 << 12, 1 << 24)->UseRealTime();
 BENCHMARK(forEachSaxpy)->RangeMultiplier(16)->Range(1 << 12, 1 << 24)->UseRealTime();

@@ -30,9 +30,3 @@ Object* SimpleObject2::ConvertToType(TimeValue t, Class_ID obtype) {
   tri->mesh = mesh;
   return tri;
 }
-
-void SimpleObject2::SetReference(int i, RefTargetHandle target) {
-  if (i != 0) return;
-  pblock2 = dynamic_cast<IParamBlock2*>(target);
-  if (pblock2 && !pblock2->GetOwner()) pblock2->SetOwner(this);
-}

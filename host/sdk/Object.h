@@ -5,6 +5,7 @@
 #include "host/sdk/ClassDesc2.h"
 #include "host/sdk/Mesh.h"
 #include "host/sdk/ParamBlock2.h"
+#include "host/sdk/ParamBlockOwner.h"
 #include "host/sdk/Reference.h"
 #include "host/sdk/Viewport.h"
 
@@ -65,13 +66,10 @@ TriObject* CreateNewTriObject();
 
 // A geometric object that evaluates its parameter block into one mesh and
 // keeps it while the time stays inside `ivalid`.
-class SimpleObject2 : public GeomObject {
+class SimpleObject2 : public ParamBlockOwner<GeomObject> {
  public:
-  IParamBlock2* pblock2 = nullptr;
   Mesh mesh;
   Interval ivalid;  // empty: rebuild at the next evaluation
-
-  ~SimpleObject2() override { DeleteAllRefsFromMe(); }
 
   virtual void BuildMesh(TimeValue t) = 0;
   virtual BOOL OKtoDisplay(TimeValue t) { (void)t; return TRUE; }
@@ -82,12 +80,4 @@ class SimpleObject2 : public GeomObject {
   Interval ObjectValidity(TimeValue t) override;
   int CanConvertToType(Class_ID obtype) override { return obtype == triObjectClassID; }
   Object* ConvertToType(TimeValue t, Class_ID obtype) override;
-
-  int NumRefs() override { return 1; }
-  RefTargetHandle GetReference(int i) override { return i == 0 ? pblock2 : nullptr; }
-  int NumParamBlocks() override { return 1; }
-  IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock2 : nullptr; }
-
- protected:
-  void SetReference(int i, RefTargetHandle target) override;
 };

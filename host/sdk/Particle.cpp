@@ -24,9 +24,3 @@ ObjectState SimpleParticle::Eval(TimeValue t) {
   Update(t);
   return ObjectState(this);
 }
-
-void SimpleParticle::SetReference(int i, RefTargetHandle target) {
-  if (i != 0) return;
-  pblock2 = dynamic_cast<IParamBlock2*>(target);
-  if (pblock2 && !pblock2->GetOwner()) pblock2->SetOwner(this);
-}

@@ -22,15 +22,13 @@ class ParticleObject : public GeomObject {
   virtual Point3 ParticlePosition(TimeValue t, int i) { (void)t; (void)i; return {}; }
 };
 
-class SimpleParticle : public ParticleObject {
+class SimpleParticle : public ParamBlockOwner<ParticleObject> {
  public:
-  IParamBlock2* pblock2 = nullptr;
   Mesh mesh;  // the emitter
   ParticleSys parts;
   TimeValue tvalid = 0;
   BOOL valid = FALSE;
 
-  ~SimpleParticle() override { DeleteAllRefsFromMe(); }
   virtual void UpdateParticles(TimeValue t, INode* node) = 0;
   virtual void BuildEmitter(TimeValue t, Mesh& amesh) = 0;
   virtual Interval GetValidity(TimeValue t) = 0;
@@ -41,11 +39,4 @@ class SimpleParticle : public ParticleObject {
   Point3 ParticlePosition(TimeValue t, int i) override;
   ObjectState Eval(TimeValue t) override;
   Interval ObjectValidity(TimeValue t) override { return GetValidity(t); }
-  int NumRefs() override { return 1; }
-  RefTargetHandle GetReference(int i) override { return i == 0 ? pblock2 : nullptr; }
-  int NumParamBlocks() override { return 1; }
-  IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock2 : nullptr; }
-
- protected:
-  void SetReference(int i, RefTargetHandle target) override;
 };

@@ -2,12 +2,6 @@
 
 #include "host/sdk/Node.h"
 
-void SimpleWSMObject::SetReference(int i, RefTargetHandle target) {
-  if (i != 0) return;
-  pblock2 = dynamic_cast<IParamBlock2*>(target);
-  if (pblock2 && !pblock2->GetOwner()) pblock2->SetOwner(this);
-}
-
 RefTargetHandle SimpleWSMMod::GetReference(int i) {
   if (i == 0) return obRef;
   if (i == 1) return nodeRef;

@@ -39,21 +39,12 @@ class WSMObject : public Object {
 };
 
 // A space-warp object with one parameter block and an icon mesh.
-class SimpleWSMObject : public WSMObject {
+class SimpleWSMObject : public ParamBlockOwner<WSMObject> {
  public:
-  IParamBlock2* pblock2 = nullptr;
   Mesh mesh;
   Interval ivalid;
 
-  ~SimpleWSMObject() override { DeleteAllRefsFromMe(); }
   virtual void BuildMesh(TimeValue t) { (void)t; }
-  int NumRefs() override { return 1; }
-  RefTargetHandle GetReference(int i) override { return i == 0 ? pblock2 : nullptr; }
-  int NumParamBlocks() override { return 1; }
-  IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock2 : nullptr; }
-
- protected:
-  void SetReference(int i, RefTargetHandle target) override;
 };
 
 // The modifier side of a space warp: references the space-warp object and

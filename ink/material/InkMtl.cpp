@@ -15,10 +15,8 @@ BaseInterface* InkMtl::GetInterface(Interface_ID id) {
 
 ReferenceTarget* InkMtl::Clone(RemapDir& remap) {
   auto* copy = new InkMtl();
-  copy->ReplaceReference(0, remap.CloneRef(pblock2));
   copy->SetName(GetName());
-  BaseClone(this, copy, remap);
-  return copy;
+  return CloneBlockInto(copy, remap);
 }
 
 RefResult InkMtl::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
@@ -30,9 +28,3 @@ RefResult InkMtl::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, Par
 }
 
 Interval InkMtl::Validity(TimeValue) { return ivalid.Empty() ? FOREVER : ivalid; }
-
-void InkMtl::SetReference(int i, RefTargetHandle target) {
-  if (i != 0) return;
-  pblock2 = dynamic_cast<IParamBlock2*>(target);
-  if (pblock2 && !pblock2->GetOwner()) pblock2->SetOwner(this);
-}

@@ -2,6 +2,7 @@
 // The ink material: ink looks (absorption, scatter, emission, colour maps,
 // falloff) that scene objects and the ink object carry.
 #include "host/sdk/Material.h"
+#include "host/sdk/ParamBlockOwner.h"
 #include "host/sdk/StringTable.h"
 #include "ink/material/InkMtlParams.h"
 
@@ -15,10 +16,9 @@ class IInkMaterial : public BaseInterface {
   virtual IParamBlock2* GetInkParamBlock() = 0;
 };
 
-class InkMtl : public Mtl, public IInkMaterial {
+class InkMtl : public ParamBlockOwner<Mtl>, public IInkMaterial {
  public:
   InkMtl();
-  ~InkMtl() override { DeleteAllRefsFromMe(); }
 
   Class_ID ClassID() override;
   void GetClassName(MSTR& s, bool localized = true) const override;
@@ -28,16 +28,6 @@ class InkMtl : public Mtl, public IInkMaterial {
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
                              BOOL propagate) override;
   Interval Validity(TimeValue t) override;
-
-  int NumRefs() override { return 1; }
-  RefTargetHandle GetReference(int i) override { return i == 0 ? pblock2 : nullptr; }
-  int NumParamBlocks() override { return 1; }
-  IParamBlock2* GetParamBlock(int i) override { return i == 0 ? pblock2 : nullptr; }
-
-  IParamBlock2* pblock2 = nullptr;
-
- protected:
-  void SetReference(int i, RefTargetHandle target) override;
 
  private:
   Interval ivalid;

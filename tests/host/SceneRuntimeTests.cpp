@@ -3,6 +3,7 @@
 
 #include "TestClasses.h"
 #include "host/runtime/Materials.h"
+#include "host/sdk/Debug.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Hold.h"
 #include "host/sdk/Interface.h"
@@ -216,4 +217,14 @@ TEST(CreationDriverTest, ClickDragReleaseSendsDownMovesAndUp) {
   EXPECT_EQ(single.seen.size(), 2u);  // down and up at the same point
   EXPECT_EQ(host::abortCreation(&single), CREATE_CONTINUE);
   EXPECT_EQ(single.seen.back().first, MOUSE_ABORT);
+}
+
+TEST(DebugOutputTest, TextGoesToTheSinkInOrder) {
+  host::clearDebugOutput();
+  OutputDebugString(L"Tessaron Iridel: mesh build failed\n");
+  OutputDebugString(nullptr);
+  OutputDebugString(L"second\n");
+  EXPECT_EQ(host::debugOutput(), L"Tessaron Iridel: mesh build failed\nsecond\n");
+  host::clearDebugOutput();
+  EXPECT_TRUE(host::debugOutput().empty());
 }
