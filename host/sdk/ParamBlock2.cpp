@@ -379,11 +379,17 @@ BOOL IParamBlock2::SetValue(ParamID id, TimeValue t, const Point3& v, int tabInd
   return TRUE;
 }
 
+// Materials and maps live while something refers to them, so dropping the
+// last reference deletes them; nodes belong to the scene and never do.
 void IParamBlock2::setRef(Slot& s, ReferenceTarget* target) {
   if (s.ref == target) return;
-  if (s.ref) s.ref->RemoveDependent(this);
+  ReferenceTarget* old = s.ref;
   s.ref = target;
   if (target) target->AddDependent(this);
+  if (old) {
+    old->RemoveDependent(this);
+    if (old->DependentCount() == 0 && dynamic_cast<MtlBase*>(old)) old->DeleteThis();
+  }
 }
 
 bool IParamBlock2::writeRef(ParamID id, int tabIndex, ReferenceTarget* target, int wantedType) {

@@ -4,6 +4,7 @@
 
 #include "TestClasses.h"
 #include "host/sdk/Interface.h"
+#include "host/sdk/Material.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
 
@@ -195,4 +196,32 @@ TEST(ParamBlockDescTest, ValidateFindsBrokenTables) {
   EXPECT_EQ(broken.Validate().size(), 4u);
   EXPECT_EQ(broken.NameToIndex(L"b"), 2);
   EXPECT_EQ(broken.IDtoIndex(9), -1);
+}
+
+namespace {
+struct TrackedMap : Texmap {
+  bool* deleted;
+  explicit TrackedMap(bool* flag) : deleted(flag) {}
+  ~TrackedMap() override { *deleted = true; }
+  AColor EvalColor(ShadeContext&) override { return {}; }
+};
+}  // namespace
+
+TEST_F(ParamBlockTest, AMapHeldByNothingElseGoesWithItsLastReference) {
+  bool deleted = false;
+  auto* map = new TrackedMap(&deleted);
+  pb.SetValue(kPattern, 0, static_cast<Texmap*>(map));
+  EXPECT_EQ(pb.GetTexmap(kPattern), map);
+  pb.SetValue(kPattern, 0, static_cast<Texmap*>(nullptr));
+  EXPECT_TRUE(deleted);
+
+  // Held by the scene too: it stays.
+  bool shared = false;
+  auto* kept = new TrackedMap(&shared);
+  GetCOREInterface()->AddToLibrary(kept);
+  pb.SetValue(kPattern, 0, static_cast<Texmap*>(kept));
+  pb.SetValue(kPattern, 0, static_cast<Texmap*>(nullptr));
+  EXPECT_FALSE(shared);
+  GetCOREInterface()->ResetScene();
+  EXPECT_TRUE(shared);
 }
