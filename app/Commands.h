@@ -13,6 +13,8 @@ int runInfo();
 int runClasses(bool json);
 int runParams(const std::string& className, bool json);
 int runScene(const std::string& scenePath);
+int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
+            const std::string& outFile);
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
 

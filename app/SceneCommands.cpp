@@ -4,6 +4,7 @@
 #include <iostream>
 
 #include "app/Commands.h"
+#include "app/ObjWriter.h"
 #include "app/ScriptCall.h"
 #include "app/TerminalProgress.h"
 #include "host/loader/ClassDirectory.h"
@@ -37,6 +38,29 @@ int runScene(const std::string& scenePath) {
                 p.y, p.z, parent && !parent->IsRootNode() ? "\tparent " : "",
                 parent && !parent->IsRootNode() ? host::narrow(parent->GetName()).c_str() : "");
   }
+  return 0;
+}
+
+int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
+            const std::string& outFile) {
+  std::string error;
+  if (!loadScene(scenePath, error)) return fail(error);
+  Interface& core = *GetCOREInterface();
+  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
+  if (!node) return fail("no node named \"" + nodeName + "\"");
+  Object* obj = node->GetObjectRef();
+  if (!obj || !obj->CanConvertToType(triObjectClassID)) return fail("node \"" + nodeName + "\" has no mesh");
+  const TimeValue t = static_cast<TimeValue>(frame * core.GetTicksPerFrame());
+  if (render) obj->RenderBegin(t);
+  Object* converted = obj->ConvertToType(t, triObjectClassID);
+  if (render) obj->RenderEnd(t);
+  auto* tri = dynamic_cast<TriObject*>(converted);
+  if (!tri) return fail("node \"" + nodeName + "\" has no mesh");
+  const bool written = writeObj(tri->mesh, outFile, error);
+  const int verts = tri->mesh.getNumVerts(), faces = tri->mesh.getNumFaces();
+  if (converted != obj) converted->DeleteThis();
+  if (!written) return fail(error);
+  std::printf("%d vertices, %d faces\n", verts, faces);
   return 0;
 }
 

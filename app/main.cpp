@@ -23,6 +23,16 @@ int main(int argc, char** argv) {
   auto* scene = cli.add_subcommand("scene", "load a scene file and list its nodes");
   scene->add_option("SCENE", scenePath, "scene file (JSON)")->required();
 
+  std::string meshNode, meshOut;
+  double meshFrame = 0;
+  bool meshRender = false;
+  auto* mesh = cli.add_subcommand("mesh", "write the mesh of a node at a frame as OBJ (object space)");
+  mesh->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  mesh->add_option("NODE", meshNode, "node name")->required();
+  mesh->add_option("--frame", meshFrame, "frame number (may be fractional)");
+  mesh->add_flag("--render", meshRender, "evaluate as the renderer does (render segments)");
+  mesh->add_option("--out", meshOut, "output .obj file")->required();
+
   std::string callNode, callFunction;
   std::vector<std::string> callArgs;
   auto* call = cli.add_subcommand("call", "call a published function of a node");
@@ -43,6 +53,7 @@ int main(int argc, char** argv) {
   if (*classes) return app::runClasses(classesJson);
   if (*params) return app::runParams(paramsClass, paramsJson);
   if (*scene) return app::runScene(scenePath);
+  if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
   if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
   return 1;
 }

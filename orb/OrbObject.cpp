@@ -1,6 +1,13 @@
 #include "orb/OrbObject.h"
 
+#include <stdexcept>
+
+#include "host/sdk/Debug.h"
+#include "host/sdk/Node.h"
+#include "orb/HostMesh.h"
 #include "orb/OrbCreateCallBack.h"
+#include "orb/OrbMesh.h"
+#include "orb/VeilBake.h"
 #include "plugin/ClassDescriptors.h"
 
 OrbObject::OrbObject() { GetOrbDesc()->MakeAutoParamBlocks(this); }
@@ -59,15 +66,44 @@ int OrbObject::RenderEnd(TimeValue) {
   return 1;
 }
 
+namespace {
+bool gFailBuilds = false;
+}
+
+void OrbObject::SetBuildFailureForTesting(bool on) { gFailBuilds = on; }
+
+INode* OrbObject::OwnNode() const {
+  for (ReferenceMaker* d : Dependents()) {
+    auto* node = dynamic_cast<INode*>(d);
+    if (node && node->GetObjectRef() == this) return node;
+  }
+  return nullptr;
+}
+
+// Reads the parameters, samples the veil sources, bakes the veils when their
+// inputs changed and builds the mesh. Any failure leaves an empty mesh and a
+// note on the debugger output; the user sees an empty orb, never a crash.
 void OrbObject::BuildMesh(TimeValue t) {
   ivalid.SetInstant(t);
-  mesh.FreeAll();
+  try {
+    orb::Params p = orb::readParams(*pblock2, t);
+    if (gFailBuilds) throw std::runtime_error("mesh build failure injected");
+    INode* node = OwnNode();
+    orb::sampleVeilSources(*pblock2, t, p, node ? node->GetNodeTM(t) : Matrix3(), sources_);
+    orb::bakeVeils(p, sources_, cache_);
+    orb::buildOrbMesh(p, cache_, static_cast<double>(t) / TIME_TICKSPERSEC,
+                      rendering_ ? p.renderSegments : p.viewportSegments, buffers_, scratch_);
+    orb::copyToHostMesh(buffers_, mesh);
+  } catch (...) {
+    mesh.FreeAll();
+    OutputDebugString(_M("Tessaron Iridel: mesh build failed\n"));
+  }
   mesh.InvalidateGeomCache();
   mesh.InvalidateTopologyCache();
   mesh.buildNormals();
 }
 
-MSTR OrbObject::SolverStatus() { return {}; }
+MSTR OrbObject::SolverStatus() { return host::widen(cache_.statusLine()); }
 
 bool OrbObject::UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext&,
                                    MaxSDK::Graphics::UpdateNodeContext&,

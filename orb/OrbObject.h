@@ -4,7 +4,11 @@
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Object.h"
 #include "host/sdk/StringTable.h"
+#include "orb/OrbMeshBuffers.h"
 #include "orb/OrbParams.h"
+#include "orb/VeilCache.h"
+#include "orb/VeilMesh.h"
+#include "orb/VeilSources.h"
 
 inline constexpr Interface_ID ORB_FP_INTERFACE_ID{0x6C1D3A2F, 0x58B9E047};
 
@@ -41,6 +45,13 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
   int RenderEnd(TimeValue t) override;
   bool Rendering() const { return rendering_; }
 
+  // The node this orb sits on, or null.
+  INode* OwnNode() const;
+  const orb::VeilCache& Cache() const { return cache_; }
+  const orb::VeilSourceSet& Sources() const { return sources_; }
+  // Makes every following build fail inside, to exercise the failure path.
+  static void SetBuildFailureForTesting(bool on);
+
   MSTR SolverStatus() override;
   bool UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext& ctx,
                           MaxSDK::Graphics::UpdateNodeContext& nodeCtx,
@@ -48,6 +59,10 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
 
  private:
   bool rendering_ = false;
+  orb::VeilCache cache_;
+  orb::VeilSourceSet sources_;
+  orb::OrbMeshBuffers buffers_;
+  orb::VeilScratch scratch_;
 };
 
 ParamBlockDesc2* GetOrbParamBlockDesc();

@@ -78,6 +78,7 @@ class ReferenceTarget : public ReferenceMaker {
   // recording the pair in the remap directory).
   void BaseClone(ReferenceTarget* from, ReferenceTarget* to, RemapDir& remap);
   int DependentCount() const { return static_cast<int>(dependents_.size()); }
+  const std::vector<ReferenceMaker*>& Dependents() const { return dependents_; }
   void AddDependent(ReferenceMaker* maker);
   void RemoveDependent(ReferenceMaker* maker);
 

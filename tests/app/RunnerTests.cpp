@@ -5,6 +5,7 @@
 #include <sys/wait.h>
 
 #include <cstdio>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -157,4 +158,44 @@ TEST(RunnerTest, CallChecksArguments) {
   EXPECT_EQ(r.err, "orbink: node \"Floor\" has no published functions\n");
   r = orbink("call " + kExample + " Orb spin");
   EXPECT_EQ(r.err, "orbink: node \"Orb\" has no published function \"spin\"\n");
+}
+
+TEST(RunnerTest, MeshWritesTheOrbAsObjGroupedByMaterial) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_mesh_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "orb.json";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Orb", "class": "TessaronIridel"}]})";
+  const auto obj = dir / "orb.obj";
+  const RunResult r = orbink("mesh " + scene.string() + " Orb --frame 0 --out " + obj.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  // Shell and haze: 2 + 23 x 48 vertices each; one veil of 145 x 49 front/back pairs.
+  const int verts = 2 * 1106 + 2 * 145 * 49;
+  const int faces = 2 * 2208 + 4 * 144 * 48 + 4 * 144 + 4 * 48;
+  EXPECT_EQ(r.out, std::to_string(verts) + " vertices, " + std::to_string(faces) + " faces\n");
+  std::ifstream in(obj);
+  int v = 0, vt = 0, f = 0;
+  std::vector<std::string> groups, smoothing;
+  for (std::string line; std::getline(in, line);) {
+    if (line.rfind("v ", 0) == 0) ++v;
+    if (line.rfind("vt ", 0) == 0) ++vt;
+    if (line.rfind("f ", 0) == 0) ++f;
+    if (line.rfind("usemtl ", 0) == 0) groups.push_back(line);
+    if (line.rfind("s ", 0) == 0) smoothing.push_back(line);
+  }
+  EXPECT_EQ(v, verts);
+  EXPECT_EQ(vt, 3 * faces);
+  EXPECT_EQ(f, faces);
+  EXPECT_EQ(groups, (std::vector<std::string>{"usemtl mat0", "usemtl mat1", "usemtl mat2", "usemtl mat3"}));
+  EXPECT_EQ(smoothing.front(), "s 1");
+  EXPECT_NE(std::find(smoothing.begin(), smoothing.end(), "s 12"), smoothing.end());
+
+  const RunResult render = orbink("mesh " + scene.string() + " Orb --frame 0 --render --out " + obj.string());
+  ASSERT_EQ(render.code, 0) << render.err;
+  const int renderFaces = 2 * 2 * 128 * 63 + 4 * 384 * 128 + 4 * 384 + 4 * 128;
+  EXPECT_NE(render.out.find(std::to_string(renderFaces) + " faces"), std::string::npos) << render.out;
+
+  const RunResult bad = orbink("mesh " + scene.string() + " Orb --out /nonexistent/dir/orb.obj");
+  EXPECT_NE(bad.code, 0);
+  EXPECT_EQ(bad.err, "orbink: cannot write /nonexistent/dir/orb.obj\n");
+  std::filesystem::remove_all(dir);
 }

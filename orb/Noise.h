@@ -1,0 +1,50 @@
+#pragma once
+// Lattice value noise and its fractal sum, shared by the veil rest shape,
+// the wrinkles and the cloth kernels.
+#include <cstdint>
+
+#include "gpu/Config.h"
+#include "orb/Vec.h"
+
+namespace orb {
+
+// The lattice value at integer point (x, y, z), in [0, 1).
+ORB_HD inline float latticeValue(std::int32_t x, std::int32_t y, std::int32_t z) {
+  const std::uint32_t hx = static_cast<std::uint32_t>(x) * 0x8DA6B343u;
+  const std::uint32_t hy = static_cast<std::uint32_t>(y) * 0xD8163841u;
+  const std::uint32_t hz = static_cast<std::uint32_t>(z) * 0xCB1AB31Fu;
+  std::uint32_t k = hx ^ hy ^ hz;
+  k = (k ^ (k >> 13)) * 0x5BD1E995u;
+  return static_cast<float>((k ^ (k >> 15)) & 0xFFFFFFu) * (1.0f / 16777216.0f);
+}
+
+ORB_HD inline float smoothWeight(float f) { return f * f * (3.f - 2.f * f); }
+
+// Trilinear value noise in [-1, 1).
+ORB_HD inline float valueNoise3(Vec p) {
+  const float fx0 = floorf(p.x), fy0 = floorf(p.y), fz0 = floorf(p.z);
+  const auto ix = static_cast<std::int32_t>(fx0), iy = static_cast<std::int32_t>(fy0),
+             iz = static_cast<std::int32_t>(fz0);
+  const float sx = smoothWeight(p.x - fx0), sy = smoothWeight(p.y - fy0), sz = smoothWeight(p.z - fz0);
+  auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };
+  const float x00 = lerp(latticeValue(ix, iy, iz), latticeValue(ix + 1, iy, iz), sx);
+  const float x10 = lerp(latticeValue(ix, iy + 1, iz), latticeValue(ix + 1, iy + 1, iz), sx);
+  const float x01 = lerp(latticeValue(ix, iy, iz + 1), latticeValue(ix + 1, iy, iz + 1), sx);
+  const float x11 = lerp(latticeValue(ix, iy + 1, iz + 1), latticeValue(ix + 1, iy + 1, iz + 1), sx);
+  const float v = lerp(lerp(x00, x10, sy), lerp(x01, x11, sy), sz);
+  return 2.f * v - 1.f;
+}
+
+// Octaves of value noise with halving amplitudes, normalised by their sum.
+ORB_HD inline float fbm3(Vec p, int octaves) {
+  float sum = 0.f, amplitude = 0.5f, total = 0.f;
+  for (int o = 0; o < octaves; ++o) {
+    sum += amplitude * valueNoise3(p);
+    total += amplitude;
+    amplitude *= 0.5f;
+    p = {2.03f * p.x + 17.1f, 2.03f * p.y + 31.7f, 2.03f * p.z + 5.3f};
+  }
+  return sum / (total != 0.f ? total : 1.f);
+}
+
+}  // namespace orb
