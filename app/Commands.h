@@ -15,6 +15,7 @@ int runParams(const std::string& className, bool json);
 int runScene(const std::string& scenePath);
 int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
             const std::string& outFile);
+int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile);
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
 

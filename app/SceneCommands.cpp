@@ -5,6 +5,8 @@
 
 #include "app/Commands.h"
 #include "app/ObjWriter.h"
+#include "app/VeilDump.h"
+#include "orb/OrbObject.h"
 #include "app/ScriptCall.h"
 #include "app/TerminalProgress.h"
 #include "host/loader/ClassDirectory.h"
@@ -61,6 +63,20 @@ int runMesh(const std::string& scenePath, const std::string& nodeName, double fr
   if (converted != obj) converted->DeleteThis();
   if (!written) return fail(error);
   std::printf("%d vertices, %d faces\n", verts, faces);
+  return 0;
+}
+
+int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile) {
+  std::string error;
+  if (!loadScene(scenePath, error)) return fail(error);
+  Interface& core = *GetCOREInterface();
+  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
+  if (!node) return fail("no node named \"" + nodeName + "\"");
+  auto* orb = dynamic_cast<OrbObject*>(node->GetObjectRef());
+  if (!orb) return fail("node \"" + nodeName + "\" is not an orb");
+  orb->UpdateMesh(static_cast<TimeValue>(frame * core.GetTicksPerFrame()));
+  if (!writeVeilDump(orb->Cache(), outFile, error)) return fail(error);
+  std::printf("%s\n", host::narrow(orb->SolverStatus()).c_str());
   return 0;
 }
 

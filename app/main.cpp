@@ -33,6 +33,14 @@ int main(int argc, char** argv) {
   mesh->add_flag("--render", meshRender, "evaluate as the renderer does (render segments)");
   mesh->add_option("--out", meshOut, "output .obj file")->required();
 
+  std::string bakeNode, bakeOut;
+  double bakeFrame = 0;
+  auto* bake = cli.add_subcommand("bake", "bake an orb's veil loop and dump it; prints the solver status");
+  bake->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  bake->add_option("NODE", bakeNode, "orb node name")->required();
+  bake->add_option("--frame", bakeFrame, "frame whose parameters the bake uses");
+  bake->add_option("--out", bakeOut, "output dump file")->required();
+
   std::string callNode, callFunction;
   std::vector<std::string> callArgs;
   auto* call = cli.add_subcommand("call", "call a published function of a node");
@@ -54,6 +62,7 @@ int main(int argc, char** argv) {
   if (*params) return app::runParams(paramsClass, paramsJson);
   if (*scene) return app::runScene(scenePath);
   if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
+  if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
   if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
   return 1;
 }

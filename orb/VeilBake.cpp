@@ -2,15 +2,21 @@
 
 #include <chrono>
 
+#include "orb/ClothSolver.h"
+#include "orb/ClothStep.h"
+
 namespace orb {
 
 namespace {
-// Until the cloth solver runs, the loop is a single frame: the rest shape.
-std::vector<Vec> solveLoop(const Params&, const ClothGrid&, const std::vector<Vec>& rest, int& frames,
-                           std::string& solver) {
-  frames = 1;
-  solver = "rest shape";
-  return rest;
+// The loop from the solvers: the GPU first when asked for (it leaves its
+// failure reason in `solver`), the CPU otherwise or on failure.
+std::vector<Vec> solveLoop(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, int& frames,
+                           std::string& solver, bool& usedGpu) {
+  frames = loopFrames(p);
+  usedGpu = false;
+  std::vector<Vec> recorded = recordClothCpu(p, grid, rest);
+  if (solver.empty()) solver = "CPU solver";
+  return blendLoop(recorded, frames, grid.particles());
 }
 }  // namespace
 
@@ -22,7 +28,8 @@ bool bakeVeils(const Params& p, const VeilSourceSet& sources, VeilCache& cache) 
   std::vector<Vec> rest = bakeRestPositions(p, grid, sources);
   int frames = 0;
   std::string solver;
-  std::vector<Vec> frameData = solveLoop(p, grid, rest, frames, solver);
+  bool usedGpu = false;
+  std::vector<Vec> frameData = solveLoop(p, grid, rest, frames, solver, usedGpu);
 
   VeilCache baked;
   baked.key = key;
@@ -32,7 +39,7 @@ bool bakeVeils(const Params& p, const VeilSourceSet& sources, VeilCache& cache) 
   baked.frames = frames;
   baked.frameData = std::move(frameData);
   baked.rest = std::move(rest);
-  baked.usedGpu = false;
+  baked.usedGpu = usedGpu;
   baked.solverName = solver;
   baked.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   cache = std::move(baked);

@@ -199,3 +199,31 @@ TEST(RunnerTest, MeshWritesTheOrbAsObjGroupedByMaterial) {
   EXPECT_EQ(bad.err, "orbink: cannot write /nonexistent/dir/orb.obj\n");
   std::filesystem::remove_all(dir);
 }
+
+TEST(RunnerTest, BakeDumpsTheLoopAndPrintsTheSolverStatus) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_bake_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "orb.json";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Orb", "class": "TessaronIridel", "params":
+    {"simLength": 16, "simWidth": 8, "veilCount": 2, "loopSeconds": 0.5, "substeps": 1, "useCUDA": false}}]})";
+  const auto dump = dir / "orb.veil";
+  const RunResult r = orbink("bake " + scene.string() + " Orb --out " + dump.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("CPU solver | 24 frames | ", 0), 0u) << r.out;
+  std::ifstream in(dump, std::ios::binary);
+  char magic[4];
+  std::int32_t header[4];
+  in.read(magic, 4);
+  in.read(reinterpret_cast<char*>(header), sizeof header);
+  EXPECT_EQ(std::string(magic, 4), "VEIL");
+  EXPECT_EQ(header[0], 16);
+  EXPECT_EQ(header[1], 8);
+  EXPECT_EQ(header[2], 2);
+  EXPECT_EQ(header[3], 24);
+  const std::size_t P = 2 * 17 * 9;
+  EXPECT_EQ(std::filesystem::file_size(dump), 20 + (24 * P + P) * 12);
+
+  const RunResult notOrb = orbink("bake " + kExample + " Floor --out " + dump.string());
+  EXPECT_EQ(notOrb.err, "orbink: node \"Floor\" is not an orb\n");
+  std::filesystem::remove_all(dir);
+}

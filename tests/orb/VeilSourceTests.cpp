@@ -21,6 +21,10 @@ struct VeilSourceTest : ::testing::Test {
   Interface& core = *GetCOREInterface();
   OrbObject* orb = static_cast<OrbObject*>(static_cast<Animatable*>(GetOrbDesc()->Create(FALSE)));
   INode* orbNode = core.CreateObjectNode(orb, L"Orb");
+  void SetUp() override {
+    orb->pblock2->SetValue(param::loopSeconds, 0, 0.5f);  // short bakes
+    orb->pblock2->SetValue(param::substeps, 0, 1);
+  }
   void TearDown() override { core.ResetScene(); }
 
   INode* plane(float w, float h, Point3 at = {}) {

@@ -9,6 +9,10 @@
 namespace {
 struct OrbTest : ::testing::Test {
   OrbObject* orb = static_cast<OrbObject*>(static_cast<Animatable*>(GetOrbDesc()->Create(FALSE)));
+  void SetUp() override {
+    orb->pblock2->SetValue(orb::param::loopSeconds, 0, 0.5f);  // short bakes
+    orb->pblock2->SetValue(orb::param::substeps, 0, 1);
+  }
   void TearDown() override { orb->DeleteThis(); }
 };
 }  // namespace

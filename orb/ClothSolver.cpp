@@ -1,0 +1,75 @@
+#include "orb/ClothSolver.h"
+
+#include <algorithm>
+#include <barrier>
+#include <cmath>
+#include <thread>
+
+#include "orb/ClothStep.h"
+
+namespace orb {
+
+namespace {
+// Below this many particles per thread, synchronising costs more than it saves.
+constexpr int kMinParticlesPerThread = 1024;
+}
+
+std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, int threads) {
+  const int F = loopFrames(p), S = clothSubsteps(p);
+  const int P = grid.particles();
+  const int rows = grid.veils * (grid.along + 1);
+  const float dt = 1.f / (30.f * static_cast<float>(S));
+  const float decay = expf(-3.f * dt);
+
+  std::vector<Vec> x = rest, v(P, Vec{0.f, 0.f, 0.f}), xn(P), vn(P);
+  std::vector<Vec> recorded(static_cast<std::size_t>(2) * F * P);
+  std::vector<ColumnDrive> columns(static_cast<std::size_t>(grid.across + 1));
+  for (int c = 0; c <= grid.across; ++c) columns[c] = columnDrive(grid, p, c);
+
+  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  threads = std::clamp(std::min(threads, P / kMinParticlesPerThread), 1, rows);
+  std::barrier sync(threads);
+
+  // Each worker owns a contiguous range of rows for the whole bake.
+  auto work = [&](int w) {
+    const int firstRow = rows * w / threads, lastRow = rows * (w + 1) / threads;
+    const int first = firstRow * grid.rowSize(), last = lastRow * grid.rowSize();
+    Vec *pos = x.data(), *vel = v.data(), *npos = xn.data(), *nvel = vn.data();
+    for (int i = 0; i < 4 * F; ++i) {
+      for (int j = 0; j < S; ++j) {
+        const float psi = drivePhase(i * S + j, F, S);
+        const ClothBuffers b{rest.data(), pos, vel, npos, nvel};
+        for (int row = firstRow; row < lastRow; ++row) {
+          const int veil = row / (grid.along + 1), r = row - veil * (grid.along + 1);
+          const RowDrive drive = rowDrive(grid, p, psi, veil, r);
+          const int start = row * grid.rowSize();
+          for (int c = 0; c <= grid.across; ++c) clothStep(start + c, b, grid, p, dt, decay, drive, columns[c]);
+        }
+        std::swap(pos, npos);
+        std::swap(vel, nvel);
+        if (threads > 1) sync.arrive_and_wait();
+      }
+      if (i >= 2 * F) std::copy(pos + first, pos + last, recorded.data() + static_cast<std::size_t>(i - 2 * F) * P + first);
+    }
+  };
+
+  std::vector<std::thread> pool;
+  for (int w = 1; w < threads; ++w) pool.emplace_back(work, w);
+  work(0);
+  for (std::thread& t : pool) t.join();
+  return recorded;
+}
+
+std::vector<Vec> blendLoop(const std::vector<Vec>& recorded, int frames, int particles) {
+  std::vector<Vec> out(static_cast<std::size_t>(frames) * particles);
+  for (int i = 0; i < frames; ++i) {
+    const float w = static_cast<float>(i) / static_cast<float>(frames);
+    const Vec* late = recorded.data() + static_cast<std::size_t>(frames + i) * particles;
+    const Vec* early = recorded.data() + static_cast<std::size_t>(i) * particles;
+    Vec* dst = out.data() + static_cast<std::size_t>(i) * particles;
+    for (int q = 0; q < particles; ++q) dst[q] = late[q] * (1.f - w) + early[q] * w;
+  }
+  return out;
+}
+
+}  // namespace orb
