@@ -73,6 +73,14 @@ void failAllocation(int n);
 // While set, the device count query fails with ErrorNoDevice and every other
 // call reports the same.
 void setNoDevice(bool on);
+// The n-th kernel launch from now (1 = the next) reports
+// ErrorLaunchFailure; 0 disarms.
+void failLaunch(int n);
+// The n-th copy from now (synchronous or queued) fails with
+// ErrorInvalidValue; 0 disarms.
+void failCopy(int n);
+// While set, the device name query fails with ErrorInvalidDevice.
+void setNoDeviceName(bool on);
 void reset();
 }  // namespace faults
 

@@ -7,26 +7,41 @@ namespace gpu {
 namespace {
 
 std::atomic<int> allocationsUntilFault{0};  // 0: disarmed
+std::atomic<int> launchesUntilFault{0};
+std::atomic<int> copiesUntilFault{0};
 std::atomic<bool> noDevice{false};
+std::atomic<bool> noDeviceName{false};
+
+// Counts one event; true when it is the one armed to fail.
+bool countDown(std::atomic<int>& until) {
+  int remaining = until.load();
+  while (remaining > 0 && !until.compare_exchange_weak(remaining, remaining - 1)) {
+  }
+  return remaining == 1;
+}
 
 }  // namespace
 
 void faults::failAllocation(int n) { allocationsUntilFault = n > 0 ? n : 0; }
 
 void faults::setNoDevice(bool on) { noDevice = on; }
+void faults::failLaunch(int n) { launchesUntilFault = n > 0 ? n : 0; }
+void faults::failCopy(int n) { copiesUntilFault = n > 0 ? n : 0; }
+void faults::setNoDeviceName(bool on) { noDeviceName = on; }
 
 void faults::reset() {
   allocationsUntilFault = 0;
+  launchesUntilFault = 0;
+  copiesUntilFault = 0;
   noDevice = false;
+  noDeviceName = false;
 }
 
 bool detail::noDeviceInjected() { return noDevice; }
 
-bool detail::allocationFaultDue() {
-  int remaining = allocationsUntilFault.load();
-  while (remaining > 0 && !allocationsUntilFault.compare_exchange_weak(remaining, remaining - 1)) {
-  }
-  return remaining == 1;
-}
+bool detail::allocationFaultDue() { return countDown(allocationsUntilFault); }
+bool detail::launchFaultDue() { return countDown(launchesUntilFault); }
+bool detail::copyFaultDue() { return countDown(copiesUntilFault); }
+bool detail::deviceNameFaultInjected() { return noDeviceName; }
 
 }  // namespace gpu

@@ -42,6 +42,7 @@ Status getDeviceCount(int* count) {
 
 Status getDeviceName(int device, std::string* name) {
   if (detail::noDeviceInjected()) return recordError(ErrorNoDevice);
+  if (detail::deviceNameFaultInjected()) return recordError(ErrorInvalidDevice);
   if (name == nullptr) return recordError(ErrorInvalidValue);
   if (device != 0) return recordError(ErrorInvalidDevice);
   *name = "CPU device (" + std::to_string(threadCount()) + " threads)";
@@ -74,6 +75,7 @@ Status free(void* ptr) {
 
 Status memcpy(void* dst, const void* src, std::size_t bytes, CopyKind kind) {
   if (detail::noDeviceInjected()) return recordError(ErrorNoDevice);
+  if (detail::copyFaultDue()) return recordError(ErrorInvalidValue);
   if (bytes == 0) return Success;
   if (dst == nullptr || src == nullptr) return recordError(ErrorInvalidValue);
   const cpu::DeviceMemory& memory = cpu::deviceMemory();

@@ -37,6 +37,10 @@ void detail::parallelFor(std::int64_t count,
     lastLaunch = ErrorNoDevice;
     return;
   }
+  if (launchFaultDue()) {
+    lastLaunch = ErrorLaunchFailure;
+    return;
+  }
   lastLaunch = pool().run(count, range) ? Success : ErrorLaunchFailure;
 }
 

@@ -28,6 +28,7 @@ Status getDeviceCount(int* count) {
 
 Status getDeviceName(int device, std::string* name) {
   if (detail::noDeviceInjected()) return recordError(ErrorNoDevice);
+  if (detail::deviceNameFaultInjected()) return recordError(ErrorInvalidDevice);
   if (name == nullptr) return recordError(ErrorInvalidValue);
   cudaDeviceProp properties{};
   const Status s = fromRuntime(cudaGetDeviceProperties(&properties, device));
@@ -58,6 +59,7 @@ Status free(void* ptr) {
 
 Status memcpy(void* dst, const void* src, std::size_t bytes, CopyKind kind) {
   if (detail::noDeviceInjected()) return recordError(ErrorNoDevice);
+  if (detail::copyFaultDue()) return recordError(ErrorInvalidValue);
   cudaMemcpyKind runtimeKind{};
   if (!cuda::toRuntime(kind, &runtimeKind)) return recordError(ErrorInvalidValue);
   return fromRuntime(cudaMemcpy(dst, src, bytes, runtimeKind));

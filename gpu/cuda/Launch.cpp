@@ -12,6 +12,7 @@ Status detail::launchStatus() {
   // this launch's error into a later call.
   const cudaError_t launch = cudaGetLastError();
   if (noDeviceInjected()) return recordError(ErrorNoDevice);
+  if (launchFaultDue()) return recordError(ErrorLaunchFailure);
   return cuda::fromRuntime(launch);
 }
 

@@ -83,6 +83,7 @@ Status memsetAsync(void* ptr, int value, std::size_t bytes, Stream stream) {
 Status memcpyAsync(void* dst, const void* src, std::size_t bytes, CopyKind kind, Stream stream) {
   const Status s = admit(stream);
   if (s != Success) return s;
+  if (detail::copyFaultDue()) return recordError(ErrorInvalidValue);
   cudaMemcpyKind runtimeKind{};
   if (!toRuntime(kind, &runtimeKind)) return recordError(ErrorInvalidValue);
   return fromRuntime(cudaMemcpyAsync(dst, src, bytes, runtimeKind, toRuntime(stream)));

@@ -8,5 +8,10 @@ bool noDeviceInjected();
 
 // Counts one allocation; true when it is the one armed to fail.
 bool allocationFaultDue();
+// The same for launches and copies.
+bool launchFaultDue();
+bool copyFaultDue();
+// True while faults::setNoDeviceName(true) is in force.
+bool deviceNameFaultInjected();
 
 }  // namespace gpu::detail

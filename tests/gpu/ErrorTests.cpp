@@ -133,3 +133,29 @@ TEST_F(InjectedFault, NoDeviceFailsEveryCallAndResetRestores) {
   EXPECT_EQ(gpu::memset(block, 7, 64), gpu::Success);
   EXPECT_EQ(gpu::free(block), gpu::Success);
 }
+
+TEST_F(InjectedFault, NthCopyFailsExactlyOnceQueuedOrNot) {
+  void* block = nullptr;
+  ASSERT_EQ(gpu::malloc(&block, 64), gpu::Success);
+  char host[64] = {};
+  gpu::faults::failCopy(2);
+  EXPECT_EQ(gpu::memcpy(block, host, 64, gpu::CopyKind::HostToDevice), gpu::Success);
+  EXPECT_EQ(gpu::memcpyAsync(host, block, 64, gpu::CopyKind::DeviceToHost, nullptr), gpu::ErrorInvalidValue);
+  EXPECT_EQ(gpu::memcpy(host, block, 64, gpu::CopyKind::DeviceToHost), gpu::Success);
+  EXPECT_EQ(gpu::getLastError(), gpu::ErrorInvalidValue);
+  EXPECT_EQ(gpu::free(block), gpu::Success);
+}
+
+TEST_F(InjectedFault, MissingDeviceNameLeavesTheDeviceUsable) {
+  gpu::faults::setNoDeviceName(true);
+  std::string name = "kept";
+  EXPECT_EQ(gpu::getDeviceName(0, &name), gpu::ErrorInvalidDevice);
+  EXPECT_EQ(name, "kept");
+  int count = 0;
+  EXPECT_EQ(gpu::getDeviceCount(&count), gpu::Success);
+  void* block = nullptr;
+  EXPECT_EQ(gpu::malloc(&block, 64), gpu::Success);
+  EXPECT_EQ(gpu::free(block), gpu::Success);
+  gpu::faults::reset();
+  EXPECT_EQ(gpu::getDeviceName(0, &name), gpu::Success);
+}

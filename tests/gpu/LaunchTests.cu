@@ -90,6 +90,15 @@ TEST_F(ForEach, ReportsAnInjectedMissingDevice) {
   EXPECT_EQ(gpu::getLastError(), gpu::ErrorNoDevice);
 }
 
+TEST_F(ForEach, ReportsAnInjectedLaunchFailureOnce) {
+  DeviceArray<int> out(4);
+  gpu::faults::failLaunch(2);
+  EXPECT_EQ(writeIndices(out.data(), 4, nullptr), gpu::Success);
+  EXPECT_EQ(writeIndices(out.data(), 4, nullptr), gpu::ErrorLaunchFailure);
+  EXPECT_STREQ(gpu::errorString(gpu::getLastError()), "unspecified launch failure");
+  EXPECT_EQ(writeIndices(out.data(), 4, nullptr), gpu::Success);
+}
+
 using Atomics = DeviceTest;
 
 TEST_F(Atomics, FloatAddIsExactForIntegerValuedSums) {
