@@ -4,6 +4,7 @@
 
 #include "orb/ClothSolver.h"
 #include "orb/ClothStep.h"
+#include "orb/GpuClothSolver.h"
 
 namespace orb {
 
@@ -13,9 +14,12 @@ namespace {
 std::vector<Vec> solveLoop(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, int& frames,
                            std::string& solver, bool& usedGpu) {
   frames = loopFrames(p);
-  usedGpu = false;
-  std::vector<Vec> recorded = recordClothCpu(p, grid, rest);
-  if (solver.empty()) solver = "CPU solver";
+  std::vector<Vec> recorded;
+  usedGpu = p.useCUDA && recordClothGpu(p, grid, rest, recorded, solver);
+  if (!usedGpu) {
+    recorded = recordClothCpu(p, grid, rest);
+    if (solver.empty()) solver = "CPU solver";
+  }
   return blendLoop(recorded, frames, grid.particles());
 }
 }  // namespace

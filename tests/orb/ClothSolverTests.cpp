@@ -7,6 +7,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "gpu/Device.h"
 #include "orb/ClothSolver.h"
 #include "orb/ClothStep.h"
 #include "orb/OrbObject.h"
@@ -259,5 +260,33 @@ TEST(ClothBakeTest, TheOrbBakesOnceAndReportsTheCpuSolver) {
   const double seconds = orb->Cache().seconds;
   for (TimeValue t = 0; t < 4800; t += 480) orb->BuildMesh(t);  // scrubbing reads the cache
   EXPECT_EQ(orb->Cache().seconds, seconds);
+  orb->DeleteThis();
+}
+
+// Without a device the GPU path gives way to the CPU solver and says why.
+TEST(ClothBakeTest, WithoutADeviceTheBakeFallsBackAndSaysWhy) {
+#if defined(ORB_GPU_BACKEND_CUDA)
+  int count = 0;
+  if (gpu::getDeviceCount(&count) == gpu::Success && count > 0) GTEST_SKIP() << "a device is present";
+#else
+  gpu::faults::setNoDevice(true);
+#endif
+  auto* orb = static_cast<OrbObject*>(static_cast<Animatable*>(GetOrbDesc()->Create(FALSE)));
+  orb->pblock2->SetValue(param::loopSeconds, 0, 0.5f);
+  orb->pblock2->SetValue(param::substeps, 0, 1);
+  orb->BuildMesh(0);
+  gpu::faults::reset();
+  EXPECT_EQ(orb->SolverStatus().rfind(L"CUDA unavailable | 24 frames | ", 0), 0u) << orb->SolverStatus();
+  // The same frames as an orb that never asked for the GPU.
+  auto* cpuOnly = static_cast<OrbObject*>(static_cast<Animatable*>(GetOrbDesc()->Create(FALSE)));
+  cpuOnly->pblock2->SetValue(param::loopSeconds, 0, 0.5f);
+  cpuOnly->pblock2->SetValue(param::substeps, 0, 1);
+  cpuOnly->pblock2->SetValue(param::useCUDA, 0, false);
+  cpuOnly->BuildMesh(0);
+  const std::vector<Vec>& a = orb->Cache().frameData;
+  const std::vector<Vec>& b = cpuOnly->Cache().frameData;
+  ASSERT_EQ(a.size(), b.size());
+  EXPECT_EQ(std::memcmp(a.data(), b.data(), a.size() * sizeof(Vec)), 0);
+  cpuOnly->DeleteThis();
   orb->DeleteThis();
 }

@@ -19,6 +19,7 @@ struct OrbBuildTest : ::testing::Test {
   void SetUp() override {
     pb.SetValue(orb::param::loopSeconds, 0, 0.5f);
     pb.SetValue(orb::param::substeps, 0, 1);
+    pb.SetValue(orb::param::useCUDA, 0, false);
   }
   void TearDown() override {
     OrbObject::SetBuildFailureForTesting(false);

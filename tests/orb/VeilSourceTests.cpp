@@ -24,6 +24,7 @@ struct VeilSourceTest : ::testing::Test {
   void SetUp() override {
     orb->pblock2->SetValue(param::loopSeconds, 0, 0.5f);  // short bakes
     orb->pblock2->SetValue(param::substeps, 0, 1);
+    orb->pblock2->SetValue(param::useCUDA, 0, false);
   }
   void TearDown() override { core.ResetScene(); }
 

@@ -1,0 +1,107 @@
+#include "orb/GpuClothSolver.h"
+
+#include <array>
+#include <mutex>
+
+#include "gpu/Device.h"
+#include "orb/ClothStep.h"
+#include "orb/cuda/OrbKernels.h"
+
+namespace orb {
+
+namespace {
+
+std::mutex& gpuClothMutex() {
+  static std::mutex m;
+  return m;
+}
+
+// The bake's device buffers, freed whatever happens.
+struct DeviceBuffers {
+  enum { kRest, kPos, kVel, kNewPos, kNewVel, kRecording, kCount };
+  std::array<Vec*, kCount> ptr{};
+  ~DeviceBuffers() {
+    for (Vec* p : ptr)
+      if (p) gpu::free(p);
+  }
+  // Allocates in order; false at the first failure.
+  bool allocate(std::size_t particles, std::size_t recordedFrames) {
+    for (int i = 0; i < kCount; ++i) {
+      const std::size_t count = i == kRecording ? recordedFrames * particles : particles;
+      if (gpu::mallocArray(&ptr[i], count) != gpu::Success) {
+        ptr[i] = nullptr;
+        return false;
+      }
+    }
+    return true;
+  }
+};
+
+}  // namespace
+
+bool recordClothGpu(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, std::vector<Vec>& recorded,
+                    std::string& status) {
+  std::lock_guard lock(gpuClothMutex());
+  int devices = 0;
+  if (gpu::getDeviceCount(&devices) != gpu::Success || devices <= 0) {
+    gpu::getLastError();
+    status = "CUDA unavailable";
+    return false;
+  }
+  std::string name;
+  status = gpu::getDeviceName(0, &name) == gpu::Success ? "CUDA: " + name : "CUDA device";
+  gpu::getLastError();
+
+  const int F = loopFrames(p), S = clothSubsteps(p);
+  const std::size_t P = static_cast<std::size_t>(grid.particles());
+  DeviceBuffers d;
+  if (!d.allocate(P, 2 * static_cast<std::size_t>(F))) {
+    gpu::getLastError();
+    status = "CUDA: out of memory, CPU fallback";
+    return false;
+  }
+
+  auto fail = [&](gpu::Status s) {
+    gpu::getLastError();
+    status = gpu::errorString(s);
+    return false;
+  };
+  const std::size_t bytes = P * sizeof(Vec);
+  gpu::Status s = gpu::memcpy(d.ptr[DeviceBuffers::kRest], rest.data(), bytes, gpu::CopyKind::HostToDevice);
+  if (s == gpu::Success) s = gpu::memcpy(d.ptr[DeviceBuffers::kPos], rest.data(), bytes, gpu::CopyKind::HostToDevice);
+  if (s == gpu::Success) s = gpu::memset(d.ptr[DeviceBuffers::kVel], 0, bytes);
+  if (s != gpu::Success) return fail(s);
+
+  // Launch errors are picked up once, after the whole schedule.
+  const float dt = 1.f / (30.f * static_cast<float>(S));
+  Vec *pos = d.ptr[DeviceBuffers::kPos], *vel = d.ptr[DeviceBuffers::kVel];
+  Vec *newPos = d.ptr[DeviceBuffers::kNewPos], *newVel = d.ptr[DeviceBuffers::kNewVel];
+  gpu::Status firstError = gpu::Success;
+  for (int i = 0; i < 4 * F; ++i) {
+    for (int j = 0; j < S; ++j) {
+      const gpu::Status launch =
+          stepKernel(d.ptr[DeviceBuffers::kRest], pos, vel, newPos, newVel, grid, p, drivePhase(i * S + j, F, S), dt);
+      if (firstError == gpu::Success) firstError = launch;
+      std::swap(pos, newPos);
+      std::swap(vel, newVel);
+    }
+    if (i >= 2 * F) {
+      const gpu::Status copy = gpu::memcpyAsync(d.ptr[DeviceBuffers::kRecording] + (i - 2 * F) * P, pos, bytes,
+                                                gpu::CopyKind::DeviceToDevice, nullptr);
+      if (firstError == gpu::Success) firstError = copy;
+    }
+  }
+  s = gpu::getLastError();
+  if (s == gpu::Success) s = firstError;
+  if (s == gpu::Success) s = gpu::deviceSynchronize();
+  if (s != gpu::Success) return fail(s);
+
+  recorded.resize(2 * static_cast<std::size_t>(F) * P);
+  s = gpu::memcpy(recorded.data(), d.ptr[DeviceBuffers::kRecording], recorded.size() * sizeof(Vec),
+                  gpu::CopyKind::DeviceToHost);
+  if (s != gpu::Success) return fail(s);
+  status += " cloth solver";
+  return true;
+}
+
+}  // namespace orb
