@@ -16,6 +16,8 @@ int runScene(const std::string& scenePath);
 int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
             const std::string& outFile);
 int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile);
+int runViewport(const std::string& scenePath, const std::string& cameraName, double frame, const std::string& outFile,
+                int width, int height);
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
 

@@ -6,6 +6,7 @@
 #include "app/Commands.h"
 #include "app/ObjWriter.h"
 #include "app/VeilDump.h"
+#include "app/WireframeView.h"
 #include "orb/OrbObject.h"
 #include "app/ScriptCall.h"
 #include "app/TerminalProgress.h"
@@ -80,6 +81,22 @@ int runBake(const std::string& scenePath, const std::string& nodeName, double fr
   return 0;
 }
 
+int runViewport(const std::string& scenePath, const std::string& cameraName, double frame, const std::string& outFile,
+                int width, int height) {
+  if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return fail("the size must be between 1x1 and 16384x16384");
+  std::string error;
+  if (!loadScene(scenePath, error)) return fail(error);
+  Interface& core = *GetCOREInterface();
+  INode* camera = core.GetINodeByName(host::widen(cameraName).c_str());
+  if (!camera) return fail("no node named \"" + cameraName + "\"");
+  WireframeImage image(width, height);
+  if (!drawScene(core, *camera, static_cast<TimeValue>(frame * core.GetTicksPerFrame()), image, error) ||
+      !image.writePng(outFile, error))
+    return fail(error);
+  std::printf("%dx%d wireframe written to %s\n", width, height, outFile.c_str());
+  return 0;
+}
+
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args) {
   std::string error;
@@ -89,6 +106,9 @@ int runCall(const std::string& scenePath, const std::string& nodeName, const std
   if (!node) return fail("no node named \"" + nodeName + "\"");
   ScriptFunction fn;
   if (!findScriptFunction(*node, function, fn, error)) return fail(error);
+  // As in the host, the node has been evaluated for display before a script
+  // reaches it (an orb has baked its veils by then).
+  node->EvalWorldState(core.GetTime());
 
   TerminalProgress progress(core);
   installInterruptHandler(core);

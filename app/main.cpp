@@ -1,5 +1,6 @@
 // orbink: runs the plug-in library without the host application.
 #include <CLI/CLI.hpp>
+#include <cstdio>
 
 #include "app/Commands.h"
 
@@ -41,6 +42,15 @@ int main(int argc, char** argv) {
   bake->add_option("--frame", bakeFrame, "frame whose parameters the bake uses");
   bake->add_option("--out", bakeOut, "output dump file")->required();
 
+  std::string viewCamera, viewOut, viewSize = "960x540";
+  double viewFrame = 0;
+  auto* viewport = cli.add_subcommand("viewport", "a wireframe preview of the viewports from a camera, as PNG");
+  viewport->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  viewport->add_option("--camera", viewCamera, "camera node")->required();
+  viewport->add_option("--frame", viewFrame, "frame number");
+  viewport->add_option("--out", viewOut, "output .png file")->required();
+  viewport->add_option("--size", viewSize, "WIDTHxHEIGHT (default 960x540)");
+
   std::string callNode, callFunction;
   std::vector<std::string> callArgs;
   auto* call = cli.add_subcommand("call", "call a published function of a node");
@@ -63,6 +73,12 @@ int main(int argc, char** argv) {
   if (*scene) return app::runScene(scenePath);
   if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
   if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
+  if (*viewport) {
+    int w = 0, h = 0;
+    char x = 0;
+    if (std::sscanf(viewSize.c_str(), "%d%c%d", &w, &x, &h) != 3 || x != 'x') return app::fail("--size expects WIDTHxHEIGHT");
+    return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
+  }
   if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
   return 1;
 }

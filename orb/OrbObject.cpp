@@ -5,12 +5,18 @@
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
 #include "orb/HostMesh.h"
+#include "orb/MarkGeometry.h"
+#include "orb/MarkItem.h"
 #include "orb/OrbCreateCallBack.h"
 #include "orb/OrbMesh.h"
 #include "orb/VeilBake.h"
 #include "plugin/ClassDescriptors.h"
 
 OrbObject::OrbObject() { GetOrbDesc()->MakeAutoParamBlocks(this); }
+
+OrbObject::~OrbObject() {
+  if (mark_) mark_->Release();
+}
 
 Class_ID OrbObject::ClassID() { return GetOrbDesc()->ClassID(); }
 
@@ -105,9 +111,36 @@ void OrbObject::BuildMesh(TimeValue t) {
 
 MSTR OrbObject::SolverStatus() { return host::widen(cache_.statusLine()); }
 
-bool OrbObject::UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext&,
+namespace {
+constexpr const char* kMarkText = "TESSARONIRIDEL";
+constexpr int kMarkVisibilityGroup = 3;
+}  // namespace
+
+bool OrbObject::PrepareDisplay(const MaxSDK::Graphics::UpdateDisplayContext&) {
+  displayPrepared_ = mesh.getNumFaces() > 0;
+  return true;
+}
+
+bool OrbObject::UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext& ctx,
                                    MaxSDK::Graphics::UpdateNodeContext&,
                                    MaxSDK::Graphics::IRenderItemContainer& items) {
-  items.defaultMeshItems = mesh.getNumFaces() > 0;
+  if (mesh.getNumFaces() > 0) items.defaultMeshItems = true;
+  if (!mark_) mark_ = new tsorb::MarkItem();
+  mark_->Update(pblock2->GetFloat(orb::param::radius, ctx.displayTime), 1.f, kMarkText);
+  items.AddRenderItem(mark_, kMarkVisibilityGroup);
   return true;
+}
+
+int OrbObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
+  SimpleObject2::Display(t, node, vpt, flags);
+  if (!node || !vpt) return 0;
+  GraphicsWindow* gw = vpt->getGW();
+  gw->setTransform(node->GetObjectTM(t));
+  gw->setColor(LINE_COLOR, orb::kMarkColour.x, orb::kMarkColour.y, orb::kMarkColour.z);
+  const std::vector<orb::Vec> lines = orb::markLines(pblock2->GetFloat(orb::param::radius, t), 1.f, kMarkText);
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    const Point3 seg[2] = {Point3(lines[i].x, lines[i].y, lines[i].z), Point3(lines[i + 1].x, lines[i + 1].y, lines[i + 1].z)};
+    gw->segment(seg, 1);
+  }
+  return 0;
 }

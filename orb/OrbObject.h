@@ -23,9 +23,14 @@ class OrbFPInterface : public FPMixinInterface {
   FPStatus _dispatch_fn(FunctionID fid, TimeValue t, FPValue& result, FPParams* p) override;
 };
 
+namespace tsorb {
+class MarkItem;
+}
+
 class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Graphics::IObjectDisplay2 {
  public:
   OrbObject();
+  ~OrbObject() override;
 
   Class_ID ClassID() override;
   SClass_ID SuperClassID() override { return GEOMOBJECT_CLASS_ID; }
@@ -53,9 +58,14 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
   static void SetBuildFailureForTesting(bool on);
 
   MSTR SolverStatus() override;
+  bool PrepareDisplay(const MaxSDK::Graphics::UpdateDisplayContext& ctx) override;
   bool UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext& ctx,
                           MaxSDK::Graphics::UpdateNodeContext& nodeCtx,
                           MaxSDK::Graphics::IRenderItemContainer& items) override;
+  // Legacy viewports: the mark lines with the node's transform.
+  int Display(TimeValue t, INode* node, ViewExp* vpt, int flags) override;
+  const tsorb::MarkItem* Mark() const { return mark_; }
+  bool DisplayPrepared() const { return displayPrepared_; }
 
  private:
   bool rendering_ = false;
@@ -63,6 +73,8 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
   orb::VeilSourceSet sources_;
   orb::OrbMeshBuffers buffers_;
   orb::VeilScratch scratch_;
+  tsorb::MarkItem* mark_ = nullptr;  // one reference, released with the orb
+  bool displayPrepared_ = false;
 };
 
 ParamBlockDesc2* GetOrbParamBlockDesc();

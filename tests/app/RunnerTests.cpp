@@ -12,6 +12,9 @@
 #include <regex>
 #include <sstream>
 
+#define STB_IMAGE_IMPLEMENTATION
+#include <stb_image.h>
+
 namespace {
 
 struct RunResult {
@@ -139,9 +142,15 @@ TEST(RunnerTest, CallPrintsTheResultThenTheInkStatus) {
   ASSERT_EQ(l.size(), 2u);
   EXPECT_EQ(l[0], "true");
   EXPECT_EQ(l[1].rfind("status: render buffers released | GPU: ", 0), 0u) << l[1];
-  const RunResult orb = orbink("call " + kExample + " Orb solverStatus");
+  const auto scene = std::filesystem::temp_directory_path() / "orbink_status.json";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Orb", "class": "TessaronIridel",
+    "params": {"loopSeconds": 0.5, "substeps": 1}}]})";
+  const RunResult orb = orbink("call " + scene.string() + " Orb solverStatus");
   ASSERT_EQ(orb.code, 0) << orb.err;
-  EXPECT_EQ(lines(orb.out).size(), 1u);  // not an ink node: no status line
+  ASSERT_EQ(lines(orb.out).size(), 1u);  // not an ink node: no status line
+  EXPECT_TRUE(std::regex_match(lines(orb.out)[0], std::regex(R"((CUDA: .+ cloth solver|CUDA unavailable) \| 24 frames \| \d+\.\d\d s)")))
+      << orb.out;
+  std::filesystem::remove(scene);
 }
 
 TEST(RunnerTest, CallChecksArguments) {
@@ -225,5 +234,39 @@ TEST(RunnerTest, BakeDumpsTheLoopAndPrintsTheSolverStatus) {
 
   const RunResult notOrb = orbink("bake " + kExample + " Floor --out " + dump.string());
   EXPECT_EQ(notOrb.err, "orbink: node \"Floor\" is not an orb\n");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunnerTest, ViewportDrawsTheOrbAndItsMark) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_view_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "view.json";
+  std::ofstream(scene) << R"({"nodes": [
+    {"name": "Orb", "class": "TessaronIridel", "wireColor": [0, 0, 1],
+     "params": {"loopSeconds": 0.5, "substeps": 1, "useCUDA": false}},
+    {"name": "Cam", "class": "camera", "fov": 60, "position": [160, 0, 400], "target": [160, 0, 0]}]})";
+  const auto png = dir / "view.png";
+  const RunResult r = orbink("viewport " + scene.string() + " --camera Cam --out " + png.string() + " --size 320x160");
+  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_TRUE(std::filesystem::exists(png));
+  int w = 0, h = 0, channels = 0;
+  unsigned char* pixels = stbi_load(png.string().c_str(), &w, &h, &channels, 3);
+  ASSERT_NE(pixels, nullptr);
+  EXPECT_EQ(w, 320);
+  EXPECT_EQ(h, 160);
+  int blue = 0, mark = 0;
+  for (int i = 0; i < w * h; ++i) {
+    const unsigned char* p = pixels + 3 * i;
+    if (p[0] == 0 && p[1] == 0 && p[2] == 255) ++blue;
+    if (p[0] == 180 && p[1] == 255 && p[2] == 224) ++mark;
+  }
+  stbi_image_free(pixels);
+  EXPECT_GT(blue, 100);  // the orb's wireframe in its wire colour
+  EXPECT_GT(mark, 20);   // the logo mark in its own colour
+
+  EXPECT_EQ(orbink("viewport " + scene.string() + " --camera Orb --out " + png.string()).err,
+            "orbink: node \"Orb\" is not a camera\n");
+  EXPECT_EQ(orbink("viewport " + scene.string() + " --camera Cam --size 0x5 --out " + png.string()).err,
+            "orbink: the size must be between 1x1 and 16384x16384\n");
   std::filesystem::remove_all(dir);
 }
