@@ -21,6 +21,14 @@ namespace {
 bool loadScene(const std::string& path, std::string& error) {
   return host::loadSceneFile(path, *GetCOREInterface(), host::classDirectory(), error);
 }
+
+// Loads the scene and finds a node in it; null with the error otherwise.
+INode* loadSceneNode(const std::string& path, const std::string& name, std::string& error) {
+  if (!loadScene(path, error)) return nullptr;
+  INode* node = GetCOREInterface()->GetINodeByName(host::widen(name).c_str());
+  if (!node) error = "no node named \"" + name + "\"";
+  return node;
+}
 }  // namespace
 
 int runScene(const std::string& scenePath) {
@@ -47,10 +55,9 @@ int runScene(const std::string& scenePath) {
 int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
             const std::string& outFile) {
   std::string error;
-  if (!loadScene(scenePath, error)) return fail(error);
+  INode* node = loadSceneNode(scenePath, nodeName, error);
+  if (!node) return fail(error);
   Interface& core = *GetCOREInterface();
-  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
-  if (!node) return fail("no node named \"" + nodeName + "\"");
   Object* obj = node->GetObjectRef();
   if (!obj || !obj->CanConvertToType(triObjectClassID)) return fail("node \"" + nodeName + "\" has no mesh");
   const TimeValue t = static_cast<TimeValue>(frame * core.GetTicksPerFrame());
@@ -69,10 +76,9 @@ int runMesh(const std::string& scenePath, const std::string& nodeName, double fr
 
 int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile) {
   std::string error;
-  if (!loadScene(scenePath, error)) return fail(error);
+  INode* node = loadSceneNode(scenePath, nodeName, error);
+  if (!node) return fail(error);
   Interface& core = *GetCOREInterface();
-  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
-  if (!node) return fail("no node named \"" + nodeName + "\"");
   auto* orb = dynamic_cast<OrbObject*>(node->GetObjectRef());
   if (!orb) return fail("node \"" + nodeName + "\" is not an orb");
   orb->UpdateMesh(static_cast<TimeValue>(frame * core.GetTicksPerFrame()));
@@ -85,10 +91,9 @@ int runViewport(const std::string& scenePath, const std::string& cameraName, dou
                 int width, int height) {
   if (width <= 0 || height <= 0 || width > 16384 || height > 16384) return fail("the size must be between 1x1 and 16384x16384");
   std::string error;
-  if (!loadScene(scenePath, error)) return fail(error);
+  INode* camera = loadSceneNode(scenePath, cameraName, error);
+  if (!camera) return fail(error);
   Interface& core = *GetCOREInterface();
-  INode* camera = core.GetINodeByName(host::widen(cameraName).c_str());
-  if (!camera) return fail("no node named \"" + cameraName + "\"");
   WireframeImage image(width, height);
   if (!drawScene(core, *camera, static_cast<TimeValue>(frame * core.GetTicksPerFrame()), image, error) ||
       !image.writePng(outFile, error))
@@ -100,10 +105,9 @@ int runViewport(const std::string& scenePath, const std::string& cameraName, dou
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args) {
   std::string error;
-  if (!loadScene(scenePath, error)) return fail(error);
+  INode* node = loadSceneNode(scenePath, nodeName, error);
+  if (!node) return fail(error);
   Interface& core = *GetCOREInterface();
-  INode* node = core.GetINodeByName(host::widen(nodeName).c_str());
-  if (!node) return fail("no node named \"" + nodeName + "\"");
   ScriptFunction fn;
   if (!findScriptFunction(*node, function, fn, error)) return fail(error);
   // As in the host, the node has been evaluated for display before a script
