@@ -137,7 +137,7 @@ bool writeExr(const std::string& fileName, int width, int height, std::span<cons
 
   std::uint64_t lineBytes = 0;
   for (const ExrChannel* c : sorted) lineBytes += std::uint64_t(width > 0 ? width : 0) * bytesPerValue(*c);
-  const bool valid = width > 0 && height > 0 && hasValidNames(sorted) &&
+  const bool valid = width > 0 && height > 0 && !sorted.empty() && hasValidNames(sorted) &&
                      std::all_of(sorted.begin(), sorted.end(), [](const ExrChannel* c) { return c->data != nullptr; }) &&
                      lineBytes <= std::uint64_t(std::numeric_limits<std::int32_t>::max());
   std::ofstream file;

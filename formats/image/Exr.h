@@ -17,10 +17,12 @@ struct ExrChannel {
 };
 
 // Writes the channels, sorted by name, to the UTF-8 file name, one line of
-// the image in memory at a time. On failure returns false with status set to
-// one line: "cannot write <name>" when the file cannot be opened or the
-// arguments cannot make a valid file (no file is touched then), "write error
-// <name>" when a write fails (the partial file stays on disk).
+// the image in memory at a time. On success the status is left as it was. On
+// failure returns false with status set to one line:
+// - "cannot write <name>" when the file cannot be opened, or when the
+//   arguments cannot make a valid file (no channels, a size below 1 × 1, a
+//   bad or repeated name, no data, a line past 2 GiB); no file is touched;
+// - "write error <name>" when a write fails; the partial file stays on disk.
 bool writeExr(const std::string& fileName, int width, int height, std::span<const ExrChannel> channels,
               std::string& status);
 

@@ -256,6 +256,7 @@ TEST_F(ExrWriter, ArgumentsThatCannotMakeAValidFileTouchNoFile) {
   const std::string path = scratch_.file("kept.exr");
   test::writeText(path, "earlier frame");
   const std::vector<std::vector<ExrChannel>> badLists = {
+      {},                                                  // OpenEXR rejects a file without channels
       {{"Y", true, &value, 0}, {"Y", false, &value, 0}},  // duplicate names
       {{"", true, &value, 0}},                             // an empty name ends the list early
       {{std::string(32, 'n'), true, &value, 0}},           // needs the long-names flag
@@ -263,7 +264,7 @@ TEST_F(ExrWriter, ArgumentsThatCannotMakeAValidFileTouchNoFile) {
       {{"Y", true, nullptr, 1}}};                           // no data
   for (const auto& list : badLists) {
     status_.clear();
-    EXPECT_FALSE(writeExr(path, 1, 1, list, status_)) << list[0].name;
+    EXPECT_FALSE(writeExr(path, 1, 1, list, status_)) << (list.empty() ? "no channels" : list[0].name);
     EXPECT_EQ(status_, "cannot write " + path);
   }
   const std::vector<ExrChannel> good = {{std::string(31, 'n'), true, &value, 0}};
