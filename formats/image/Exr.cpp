@@ -1,6 +1,7 @@
 #include "formats/image/Exr.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -27,17 +28,9 @@ class LittleEndianBuffer {
   }
   void text(const std::string& s) { bytes(s.c_str(), s.size() + 1); }  // with its NUL
   void u8(std::uint8_t v) { out_.push_back(v); }
-  void u32(std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void u64(std::uint64_t v) {
-    for (int i = 0; i < 8; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-  }
-  void f32(float v) {
-    std::uint32_t bits;
-    std::memcpy(&bits, &v, 4);
-    u32(bits);
-  }
+  void u32(std::uint32_t v) { little(v); }
+  void u64(std::uint64_t v) { little(v); }
+  void f32(float v) { little(std::bit_cast<std::uint32_t>(v)); }
   void attribute(const char* name, const char* type, std::uint32_t size) {
     text(name);
     text(type);
@@ -47,6 +40,11 @@ class LittleEndianBuffer {
   std::size_t size() const { return out_.size(); }
 
  private:
+  template <class T>
+  void little(T v) {
+    for (std::size_t i = 0; i < sizeof v; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+  }
+
   std::vector<std::uint8_t> out_;
 };
 
@@ -100,27 +98,31 @@ LittleEndianBuffer makeHeader(int width, int height, const std::vector<const Exr
   return h;
 }
 
+// Stores a value in little-endian byte order; on little-endian hosts (all
+// the ones we ship for) this is one plain store, which the hot loop needs.
+template <class T>
+void storeLittleEndian(std::uint8_t* at, T value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(at, &value, sizeof value);
+  } else {
+    for (std::size_t i = 0; i < sizeof value; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+}
+
 // One scan-line block: y, the data size, then each channel's values of the
 // row in the sorted channel order.
 void fillBlock(int y, int width, const std::vector<const ExrChannel*>& sorted, std::vector<std::uint8_t>& block) {
-  const std::uint32_t header[2] = {static_cast<std::uint32_t>(y), static_cast<std::uint32_t>(block.size() - 8)};
   std::uint8_t* at = block.data();
-  for (std::uint32_t v : header)
-    for (int i = 0; i < 4; ++i) *at++ = static_cast<std::uint8_t>(v >> (8 * i));
+  storeLittleEndian(at, static_cast<std::uint32_t>(y));
+  storeLittleEndian(at + 4, static_cast<std::uint32_t>(block.size() - 8));
+  at += 8;
   for (const ExrChannel* c : sorted) {
     const float* value = c->data + std::size_t(y) * std::size_t(width) * c->stride;
     if (c->half) {
-      for (int x = 0; x < width; ++x, value += c->stride, at += 2) {
-        const std::uint16_t h = halfFromFloat(*value);
-        at[0] = static_cast<std::uint8_t>(h);
-        at[1] = static_cast<std::uint8_t>(h >> 8);
-      }
+      for (int x = 0; x < width; ++x, value += c->stride, at += 2) storeLittleEndian(at, halfFromFloat(*value));
     } else {
-      for (int x = 0; x < width; ++x, value += c->stride, at += 4) {
-        std::uint32_t bits;
-        std::memcpy(&bits, value, 4);
-        for (int i = 0; i < 4; ++i) at[i] = static_cast<std::uint8_t>(bits >> (8 * i));
-      }
+      for (int x = 0; x < width; ++x, value += c->stride, at += 4)
+        storeLittleEndian(at, std::bit_cast<std::uint32_t>(*value));
     }
   }
 }

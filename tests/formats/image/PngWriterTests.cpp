@@ -142,9 +142,11 @@ TEST_F(PngWriter, OnePixelFileHasExactlyTheDescribedBytes) {
 }
 
 TEST_F(PngWriter, HandComputedCodes) {
-  // Linear value → 16-bit code, computed by hand from the sRGB curve.
+  // Linear value → 16-bit code, computed by hand from the sRGB curve; the
+  // second and third would give 2634 and 2709 on the wrong side of the
+  // switch from the straight segment to the power curve.
   const std::vector<std::pair<float, int>> cases = {
-      {0.0031308f, 2651}, {0.5f, 48192}, {0.18f, 30235}, {0.001f, 847}, {0.75f, 57725}, {0.9f, 62565},
+      {0.0031308f, 2651}, {0.00311f, 2633}, {0.0032f, 2708}, {0.5f, 48192}, {0.18f, 30235}, {0.001f, 847}, {0.75f, 57725}, {0.9f, 62565},
       {1.f, 65535},       {1.5f, 65535}, {-0.25f, 0},    {0.f, 0},      {kNaN, 0},
       {std::numeric_limits<float>::infinity(), 65535}};
   std::vector<float> image;
