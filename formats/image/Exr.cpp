@@ -19,6 +19,17 @@ enum PixelType : std::uint32_t { kHalf = 1, kFloat = 2 };
 // at most 31 bytes.
 constexpr std::size_t kMaxNameBytes = 31;
 
+// Stores a value in little-endian byte order; on little-endian hosts (all
+// the ones we ship for) this is one plain store, which the hot loop needs.
+template <class T>
+void storeLittleEndian(std::uint8_t* at, T value) {
+  if constexpr (std::endian::native == std::endian::little) {
+    std::memcpy(at, &value, sizeof value);
+  } else {
+    for (std::size_t i = 0; i < sizeof value; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+  }
+}
+
 // Everything in the file is little-endian.
 class LittleEndianBuffer {
  public:
@@ -42,7 +53,8 @@ class LittleEndianBuffer {
  private:
   template <class T>
   void little(T v) {
-    for (std::size_t i = 0; i < sizeof v; ++i) out_.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+    out_.resize(out_.size() + sizeof v);
+    storeLittleEndian(out_.data() + out_.size() - sizeof v, v);
   }
 
   std::vector<std::uint8_t> out_;
@@ -96,17 +108,6 @@ LittleEndianBuffer makeHeader(int width, int height, const std::vector<const Exr
   h.f32(0.f);
   h.u8(0);
   return h;
-}
-
-// Stores a value in little-endian byte order; on little-endian hosts (all
-// the ones we ship for) this is one plain store, which the hot loop needs.
-template <class T>
-void storeLittleEndian(std::uint8_t* at, T value) {
-  if constexpr (std::endian::native == std::endian::little) {
-    std::memcpy(at, &value, sizeof value);
-  } else {
-    for (std::size_t i = 0; i < sizeof value; ++i) at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-  }
 }
 
 // One scan-line block: y, the data size, then each channel's values of the
