@@ -1,0 +1,91 @@
+#include "formats/vdb/DensityVdb.h"
+
+#include "formats/vdb/VdbFileLayout.h"
+#include "formats/vdb/VdbIdentifier.h"
+#include "formats/vdb/VdbLeafTree.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <limits>
+#include <new>
+
+namespace formats {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Sizes the writer can walk safely: every voxel index fits in int32 and the
+// value array is addressable.
+bool IsWritable(const DenseGrid& grid, double voxelSize) {
+  if (!std::isfinite(voxelSize) || !(voxelSize > 0.0)) return false;
+  const int32_t sizes[3] = {grid.nx, grid.ny, grid.nz};
+  const int32_t origins[3] = {grid.ox, grid.oy, grid.oz};
+  int64_t cells = 1;
+  for (int axis = 0; axis < 3; ++axis) {
+    if (sizes[axis] < 0) return false;
+    if (int64_t{origins[axis]} + sizes[axis] - 1 > std::numeric_limits<int32_t>::max()) return false;
+    if (sizes[axis] > 0 &&
+        cells > std::numeric_limits<int64_t>::max() / int64_t{sizeof(float)} / sizes[axis])
+      return false;
+    cells *= sizes[axis];
+  }
+  return cells == 0 || grid.values != nullptr;
+}
+
+fs::path Utf8Path(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
+
+// A broken volume must not pass for a good one. Only regular files are
+// removed: a device or pipe the caller named stays where it is.
+void DiscardPartialFile(const fs::path& path) {
+  std::error_code ignored;
+  if (fs::is_regular_file(path, ignored)) fs::remove(path, ignored);
+}
+
+}  // namespace
+
+bool WriteDensityVdb(const std::string& path, const std::string& gridName, const DenseGrid& grid,
+                     double voxelSize, float cutoff, std::string& message, std::size_t& leafCount) {
+  leafCount = 0;
+  if (!IsWritable(grid, voxelSize)) {
+    message = "invalid density grid for " + path;
+    return false;
+  }
+
+  vdb::LeafTree tree;
+  std::string identifier;
+  fs::path filePath;
+  try {
+    tree = vdb::BuildLeafTree(grid, cutoff);
+    leafCount = tree.leaves.size();
+    identifier = vdb::NewIdentifier();
+    filePath = Utf8Path(path);
+  } catch (const std::bad_alloc&) {
+    message = "not enough system memory to write " + path;
+    return false;
+  } catch (const std::exception&) {
+    message = "write error " + path;
+    return false;
+  }
+
+  std::ofstream out(filePath, std::ios::binary | std::ios::trunc);
+  if (!out) {
+    message = "cannot write " + path;
+    return false;
+  }
+  bool written = false;
+  try {
+    vdb::WriteVdbFile(out, tree, gridName, voxelSize, identifier);
+    written = out.good();
+  } catch (const std::exception&) {
+  }
+  out.close();
+  if (!written || out.fail()) {
+    DiscardPartialFile(filePath);
+    message = "write error " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace formats
