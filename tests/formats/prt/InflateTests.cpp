@@ -395,7 +395,7 @@ TEST(InflateFailure, SinkRefusalStopsDecoding) {
   const bool ok = prt::Inflate(
       [&](std::uint8_t* buffer, std::size_t capacity) {
         const std::size_t n = std::min(capacity, stream.size() - at);
-        std::memcpy(buffer, stream.data() + at, n);
+        if (n > 0) std::memcpy(buffer, stream.data() + at, n);
         at += n;
         return n;
       },

@@ -77,7 +77,7 @@ InflateResult inflateBytes(const Bytes& stream, std::size_t piece) {
   result.ok = prt::Inflate(
       [&](std::uint8_t* buffer, std::size_t capacity) {
         const std::size_t n = std::min({piece, capacity, stream.size() - at});
-        std::memcpy(buffer, stream.data() + at, n);
+        if (n > 0) std::memcpy(buffer, stream.data() + at, n);
         at += n;
         return n;
       },
