@@ -9,11 +9,14 @@
 #include <fstream>
 #include <limits>
 #include <new>
+#include <vector>
 
 namespace formats {
 namespace {
 
 namespace fs = std::filesystem;
+
+constexpr size_t kStreamBufferBytes = size_t{1} << 20;
 
 // Sizes the writer can walk safely: every voxel index fits in int32 and the
 // value array is addressable.
@@ -55,11 +58,15 @@ bool WriteDensityVdb(const std::string& path, const std::string& gridName, const
   vdb::LeafTree tree;
   std::string identifier;
   fs::path filePath;
+  // Leaves go out in pieces of a few kilobytes; a large stream buffer keeps
+  // the system calls few.
+  std::vector<char> streamBuffer;
   try {
     tree = vdb::BuildLeafTree(grid, cutoff);
     leafCount = tree.leaves.size();
     identifier = vdb::NewIdentifier();
     filePath = Utf8Path(path);
+    streamBuffer.resize(kStreamBufferBytes);
   } catch (const std::bad_alloc&) {
     message = "not enough system memory to write " + path;
     return false;
@@ -68,7 +75,9 @@ bool WriteDensityVdb(const std::string& path, const std::string& gridName, const
     return false;
   }
 
-  std::ofstream out(filePath, std::ios::binary | std::ios::trunc);
+  std::ofstream out;
+  out.rdbuf()->pubsetbuf(streamBuffer.data(), static_cast<std::streamsize>(streamBuffer.size()));
+  out.open(filePath, std::ios::binary | std::ios::trunc);
   if (!out) {
     message = "cannot write " + path;
     return false;
@@ -78,6 +87,7 @@ bool WriteDensityVdb(const std::string& path, const std::string& gridName, const
     vdb::WriteVdbFile(out, tree, gridName, voxelSize, identifier);
     written = out.good();
   } catch (const std::exception&) {
+    // An allocation failing mid-file leaves it as broken as a stream error.
   }
   out.close();
   if (!written || out.fail()) {

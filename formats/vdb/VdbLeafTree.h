@@ -7,6 +7,7 @@
 
 #include <array>
 #include <cstdint>
+#include <deque>
 #include <vector>
 
 namespace formats::vdb {
@@ -31,7 +32,7 @@ struct NodeRun {
 };
 
 struct LeafTree {
-  std::vector<Leaf> leaves;          // in creation order
+  std::deque<Leaf> leaves;           // in creation order; a deque never moves them
   std::vector<uint32_t> leafOrder;   // indices into leaves, in file order
   std::vector<NodeRun> level1Nodes;  // file order; runs of leafOrder
   std::vector<NodeRun> rootChildren; // root order; runs of level1Nodes
