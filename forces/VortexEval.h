@@ -1,0 +1,54 @@
+#pragma once
+// The Vortex Force's parameters at one time and the vortex list they make:
+// seed vortices from the seed objects first, then the generated ones on a
+// seeded, slowly wandering Fibonacci sphere.
+#include <cstdint>
+
+#include "forces/SwirlFrame.h"
+#include "host/sdk/Matrix3.h"
+#include "host/sdk/Time.h"
+
+class IParamBlock2;
+
+namespace vortex {
+
+inline constexpr int kMaxVortices = swirl::kMaxVortices;
+
+struct SeedVortex {
+  orb::Vec axis;
+  float swirl = 1;       // multiplier
+  float attraction = 1;  // multiplier
+  float spread = 0;      // degrees; 0: use the block's spread
+  float eye = 0;         // 0: use the block's eye
+  bool on = true;
+};
+
+struct VortexEval {
+  float radius, swirl, attraction, spread, partition, eye, surfaceHold, drag, wander, loopSeconds, turbulence,
+      iconSize, responseScale;
+  int vortexCount, seed;
+  int generated;  // G
+  int seedCount;  // S
+  SeedVortex seeds[kMaxVortices];
+  int axisCount;  // min(S + G, 64): seed axes first
+  orb::Vec axes[kMaxVortices];
+};
+
+// The per-vortex random draws: a 32-bit multiply-xorshift hash and its
+// top 24 bits as a number in [0, 1).
+inline std::uint32_t seedBase(int seed) { return static_cast<std::uint32_t>(seed) * 0x8DA6B343u; }
+inline std::uint32_t mixHash(std::uint32_t x) { return (x ^ (x >> 13)) * 0x5BD1E995u; }
+inline float unitHash(std::uint32_t h) { return static_cast<float>((h ^ (h >> 15)) & 0xFFFFFFu) * (1.f / 16777216.f); }
+
+// Generated axis i of `count` at `seconds`: a Fibonacci point, turned by
+// the seed, wandering with whole frequencies so that it repeats every loop.
+orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float loopSeconds, float seconds);
+
+// Reads the block at t; seed positions are taken into the warp's space by
+// `inverseNodeTM` (identity when the warp has no node).
+void readVortexEval(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, VortexEval& out);
+
+// The record the ink's swirl source reads.
+void fillSwirlFrame(const VortexEval& e, swirl::Frame& frame);
+
+}  // namespace vortex
