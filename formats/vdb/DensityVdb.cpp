@@ -5,6 +5,7 @@
 #include "formats/vdb/VdbLeafTree.h"
 
 #include <cmath>
+#include <exception>
 #include <filesystem>
 #include <fstream>
 #include <limits>
