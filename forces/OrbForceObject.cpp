@@ -1,5 +1,10 @@
 #include "forces/OrbForceObject.h"
 
+#include "forces/OrbForceCreate.h"
+#include "forces/OrbForceField.h"
+#include "forces/OrbForceMod.h"
+#include "forces/WarpIcon.h"
+
 #include "plugin/ClassDescriptors.h"
 
 OrbForceObject::OrbForceObject() { GetOrbForceDesc()->MakeAutoParamBlocks(this); }
@@ -9,6 +14,12 @@ Class_ID OrbForceObject::ClassID() { return GetOrbForceDesc()->ClassID(); }
 void OrbForceObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Particle Force"); }
 
 const MCHAR* OrbForceObject::GetObjectName(bool) const { return _M("Tessaron Orb Particle Force"); }
+
+CreateMouseCallBack* OrbForceObject::GetCreateMouseCallBack() {
+  static OrbForceCreate callback;
+  callback.SetBlock(pblock2);
+  return &callback;
+}
 
 ReferenceTarget* OrbForceObject::Clone(RemapDir& remap) {
   return CloneBlockInto(new OrbForceObject(), remap);
@@ -22,5 +33,11 @@ RefResult OrbForceObject::NotifyRefChanged(const Interval&, RefTargetHandle hTar
   return REF_SUCCEED;
 }
 
-// Binding to objects arrives with the force field itself.
-Modifier* OrbForceObject::CreateWSMMod(INode*) { return nullptr; }
+void OrbForceObject::BuildMesh(TimeValue t) {
+  ivalid.SetInstant(t);
+  forces::buildWarpIcon(mesh, pblock2->GetFloat(orbforce::param::iconSize, t));
+}
+
+Modifier* OrbForceObject::CreateWSMMod(INode* node) { return new OrbForceMod(node, this); }
+
+ForceField* OrbForceObject::GetForceField(INode* node) { return new OrbForceField(this, node); }

@@ -1,0 +1,5 @@
+#include "forces/OrbForceCreate.h"
+
+#include "forces/OrbForceParams.h"
+
+OrbForceCreate::OrbForceCreate() : WarpCreate({orbforce::param::iconSize}) {}
