@@ -4,6 +4,7 @@
 #include "VdbTestSupport.h"
 
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <cstdio>

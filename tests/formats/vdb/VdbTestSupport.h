@@ -4,7 +4,6 @@
 #include "formats/vdb/DensityVdb.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <cstring>
 #include <filesystem>
@@ -35,9 +34,10 @@ class DenseCells {
   formats::DenseGrid grid_;
 };
 
-// A fresh file name in this process's scratch folder.
+// A fresh file name in the suite's scratch folder; every test uses its own
+// names, so runs in parallel do not meet.
 inline std::string ScratchPath(const std::string& name) {
-  const auto dir = std::filesystem::path(testing::TempDir()) / ("orb_vdb_" + std::to_string(getpid()));
+  const auto dir = std::filesystem::path(testing::TempDir()) / "orb_vdb_tests";
   std::filesystem::create_directories(dir);
   const auto path = dir / name;
   std::filesystem::remove(path);
