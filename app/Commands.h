@@ -18,6 +18,9 @@ int runMesh(const std::string& scenePath, const std::string& nodeName, double fr
 int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile);
 int runViewport(const std::string& scenePath, const std::string& cameraName, double frame, const std::string& outFile,
                 int width, int height);
+// Reads "x y z vx vy vz index" lines from stdin and prints the world-space
+// force "fx fy fz" of a space-warp node at the frame for each.
+int runForce(const std::string& scenePath, const std::string& nodeName, double frame);
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
 

@@ -1,7 +1,9 @@
-// Commands that load a scene: scene (a listing) and call (a published
-// function of a node).
+// Commands that load a scene: scene (a listing), mesh, bake, viewport, force
+// and call (a published function of a node).
+#include <climits>
 #include <cstdio>
 #include <iostream>
+#include <sstream>
 
 #include "app/Commands.h"
 #include "app/ObjWriter.h"
@@ -14,6 +16,8 @@
 #include "host/loader/SceneLoader.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Interface.h"
+#include "host/sdk/Node.h"
+#include "host/sdk/SpaceWarp.h"
 
 namespace app {
 
@@ -100,6 +104,45 @@ int runViewport(const std::string& scenePath, const std::string& cameraName, dou
     return fail(error);
   std::printf("%dx%d wireframe written to %s\n", width, height, outFile.c_str());
   return 0;
+}
+
+namespace {
+// One query line: "x y z vx vy vz index" and nothing else.
+bool parseForceQuery(const std::string& line, Point3& pos, Point3& vel, int& index) {
+  std::istringstream in(line);
+  long long i = 0;
+  if (!(in >> pos.x >> pos.y >> pos.z >> vel.x >> vel.y >> vel.z >> i)) return false;
+  if (i < INT_MIN || i > INT_MAX) return false;
+  index = static_cast<int>(i);
+  std::string rest;
+  return !(in >> rest);
+}
+}  // namespace
+
+int runForce(const std::string& scenePath, const std::string& nodeName, double frame) {
+  std::string error;
+  INode* node = loadSceneNode(scenePath, nodeName, error);
+  if (!node) return fail(error);
+  auto* warp = dynamic_cast<WSMObject*>(node->GetObjectRef());
+  ForceField* field = warp ? warp->GetForceField(node) : nullptr;
+  if (!field) return fail("node \"" + nodeName + "\" is not a space warp with a force field");
+  const TimeValue t = static_cast<TimeValue>(frame * GetCOREInterface()->GetTicksPerFrame());
+  std::string line;
+  int lineNumber = 0, code = 0;
+  while (std::getline(std::cin, line)) {
+    ++lineNumber;
+    if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+    Point3 pos, vel;
+    int index = 0;
+    if (!parseForceQuery(line, pos, vel, index)) {
+      code = fail("line " + std::to_string(lineNumber) + ": expected \"x y z vx vy vz index\"");
+      break;
+    }
+    const Point3 f = field->Force(t, pos, vel, index);
+    std::printf("%.9g %.9g %.9g\n", f.x, f.y, f.z);
+  }
+  field->DeleteThis();
+  return code;
 }
 
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,

@@ -51,6 +51,13 @@ int main(int argc, char** argv) {
   viewport->add_option("--out", viewOut, "output .png file")->required();
   viewport->add_option("--size", viewSize, "WIDTHxHEIGHT (default 960x540)");
 
+  std::string forceNode;
+  double forceFrame = 0;
+  auto* force = cli.add_subcommand("force", "world-space force of a space warp: stdin \"x y z vx vy vz index\" lines, stdout \"fx fy fz\"");
+  force->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  force->add_option("NODE", forceNode, "space-warp node name")->required();
+  force->add_option("--frame", forceFrame, "frame number (may be fractional)");
+
   std::string callNode, callFunction;
   std::vector<std::string> callArgs;
   auto* call = cli.add_subcommand("call", "call a published function of a node");
@@ -79,6 +86,7 @@ int main(int argc, char** argv) {
     if (std::sscanf(viewSize.c_str(), "%d%c%d", &w, &x, &h) != 3 || x != 'x') return app::fail("--size expects WIDTHxHEIGHT");
     return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
   }
+  if (*force) return app::runForce(scenePath, forceNode, forceFrame);
   if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
   return 1;
 }

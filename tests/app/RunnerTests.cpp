@@ -4,13 +4,16 @@
 
 #include <sys/wait.h>
 
-#include <cstdio>
 #include <algorithm>
+#include <array>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
 #include <regex>
 #include <sstream>
+
+#include "../forces/ForceReference.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
@@ -268,5 +271,147 @@ TEST(RunnerTest, ViewportDrawsTheOrbAndItsMark) {
             "orbink: node \"Orb\" is not a camera\n");
   EXPECT_EQ(orbink("viewport " + scene.string() + " --camera Cam --size 0x5 --out " + png.string()).err,
             "orbink: the size must be between 1x1 and 16384x16384\n");
+  std::filesystem::remove_all(dir);
+}
+
+namespace {
+// Runs `orbink force` on the query lines and reads back one force per line.
+std::vector<ref::V> forcesFromRunner(const std::string& scene, const std::string& node, double frame,
+                                     const std::vector<std::array<double, 7>>& queries, RunResult& r) {
+  const auto input = std::filesystem::temp_directory_path() / ("orbink_force_in_" + std::to_string(getpid()));
+  {
+    std::ofstream in(input);
+    in.precision(9);
+    for (const auto& q : queries) in << q[0] << ' ' << q[1] << ' ' << q[2] << ' ' << q[3] << ' ' << q[4] << ' ' << q[5] << ' ' << q[6] << '\n';
+  }
+  r = orbink("force " + scene + " " + node + " --frame " + std::to_string(frame) + " < " + input.string());
+  std::filesystem::remove(input);
+  std::vector<ref::V> out;
+  for (const std::string& l : lines(r.out)) {
+    ref::V f;
+    std::istringstream(l) >> f.x >> f.y >> f.z;
+    out.push_back(f);
+  }
+  return out;
+}
+
+std::vector<std::array<double, 7>> forceQueries(ref::V centre, double radius) {
+  std::vector<std::array<double, 7>> q;
+  for (int k = 0; k < 40; ++k) {
+    const double a = 0.7 * k, b = 0.31 * k, r = radius * (0.2 + 0.03 * k);
+    q.push_back({centre.x + r * std::cos(a) * std::sin(b + 0.2), centre.y + r * std::sin(a) * std::sin(b + 0.2),
+                 centre.z + r * std::cos(b + 0.2), std::sin(k * 1.0), std::cos(k * 2.0), 0.5 * k, double(k * 37)});
+  }
+  return q;
+}
+
+float asFloat(double v) { return static_cast<float>(v); }
+}  // namespace
+
+TEST(RunnerTest, ForceAgreesWithTheReferenceForBothWarps) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_force_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "force.json";
+  std::ofstream(scene) << R"({"fps": 30, "nodes": [
+    {"name": "Swirl", "class": "TessaronOrbVortexForce", "position": [5, -8, 12], "rotation": [25, -40, 70],
+     "params": {"radius": 40, "partition": 3, "wander": 1.2, "seedObjects": ["S1", "S2", "S3"]}},
+    {"name": "S1", "class": "point", "position": [60, -8, 12],
+     "userProps": {"swirl": -1.5, "attract": 2, "spread": 14, "eye": 0.6}},
+    {"name": "S2", "class": "point", "position": [5, 50, 20], "userProps": {"on": 0}},
+    {"name": "S3", "class": "box", "position": [5, -8, -70], "userProps": {"swirl": 3}},
+    {"name": "F0", "class": "TessaronOrbParticleForce", "position": [-3, 4, 9], "rotation": [15, 30, -60],
+     "params": {"mode": 0, "shellBand": 5, "axialFlow": 2}},
+    {"name": "F1", "class": "TessaronOrbParticleForce", "position": [-3, 4, 9], "rotation": [15, 30, -60],
+     "params": {"mode": 1, "falloff": 0.7, "timeScale": -1.5}},
+    {"name": "F2", "class": "TessaronOrbParticleForce", "rotation": [90, 0, 0], "params": {"mode": 2, "seed": 5}},
+    {"name": "F3", "class": "TessaronOrbParticleForce", "position": [10, 0, 0],
+     "params": {"mode": 3, "turbulenceScale": 0.2, "strength": -7}}]})";
+
+  // The reference reads the same float inputs the runner parses.
+  ref::Vortex vortex;
+  vortex.radius = 40;
+  vortex.partition = 3;
+  vortex.wander = asFloat(1.2);
+  vortex.node = ref::eulerXYZ({25, -40, 70}, {5, -8, 12});
+  vortex.seeds = {{{60, -8, 12}, -1.5, 2, 14, asFloat(0.6), 1}, {{5, 50, 20}, 1, 1, 0, 0, 0}, {{5, -8, -70}, 3, 1, 0, 0, 1}};
+  RunResult r;
+  const double frame = 37.5;
+  const auto queries = forceQueries({5, -8, 12}, 40);
+  auto got = forcesFromRunner(scene.string(), "Swirl", frame, queries, r);
+  ASSERT_EQ(r.code, 0) << r.err;
+  ASSERT_EQ(got.size(), queries.size());
+  for (std::size_t i = 0; i < got.size(); ++i) {
+    const auto& q = queries[i];
+    const ref::V want = vortex.force({asFloat(q[0]), asFloat(q[1]), asFloat(q[2])},
+                                     {asFloat(q[3]), asFloat(q[4]), asFloat(q[5])}, int(q[6]), frame / 30);
+    for (int c = 0; c < 3; ++c)
+      EXPECT_NEAR((&got[i].x)[c], (&want.x)[c], 2e-5 * (0.01 * (40 * 4 + 24 * 3 + 16) + 2)) << "vortex " << i << " " << c;
+  }
+
+  struct Case {
+    const char* node;
+    ref::Particle p;
+  };
+  std::vector<Case> cases(4);
+  for (int m = 0; m < 4; ++m) cases[m].node = m == 0 ? "F0" : m == 1 ? "F1" : m == 2 ? "F2" : "F3";
+  cases[0].p.mode = 0, cases[0].p.shellBand = 5, cases[0].p.axialFlow = 2;
+  cases[0].p.node = ref::eulerXYZ({15, 30, -60}, {-3, 4, 9});
+  cases[1].p.mode = 1, cases[1].p.falloff = asFloat(0.7), cases[1].p.timeScale = -1.5;
+  cases[1].p.node = cases[0].p.node;
+  cases[2].p.mode = 2, cases[2].p.seed = 5;
+  cases[2].p.node = ref::eulerXYZ({90, 0, 0}, {0, 0, 0});
+  cases[3].p.mode = 3, cases[3].p.turbulenceScale = asFloat(0.2), cases[3].p.strength = -7;
+  cases[3].p.node = ref::eulerXYZ({}, {10, 0, 0});
+  for (const Case& c : cases) {
+    const auto qs = forceQueries(c.p.node.r[3], 50);
+    got = forcesFromRunner(scene.string(), c.node, frame, qs, r);
+    ASSERT_EQ(r.code, 0) << r.err;
+    ASSERT_EQ(got.size(), qs.size());
+    for (std::size_t i = 0; i < got.size(); ++i) {
+      const auto& q = qs[i];
+      const ref::V want = c.p.force({asFloat(q[0]), asFloat(q[1]), asFloat(q[2])},
+                                    {asFloat(q[3]), asFloat(q[4]), asFloat(q[5])}, int(q[6]), frame / 30);
+      for (int k = 0; k < 3; ++k)
+        EXPECT_NEAR((&got[i].x)[k], (&want.x)[k], 2e-5 * (0.01 * (12 * 50 + 18 + 2 + 8) + 1)) << c.node << " " << i;
+    }
+  }
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunnerTest, ForceRefusesBadInputAndNodesWithoutAField) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_force_bad";
+  std::filesystem::create_directories(dir);
+  const auto scene = (dir / "s.json").string();
+  std::ofstream(scene) << R"({"nodes": [{"name": "W", "class": "TessaronOrbParticleForce"}, {"name": "B", "class": "box"}]})";
+  std::ofstream(dir / "bad.txt") << "1 2 3 0 0 0 4\n\n1 2 3 0 0 zero 4\n";
+  std::ofstream(dir / "extra.txt") << "1 2 3 0 0 0 4 5\n";
+  RunResult r = orbink("force " + scene + " W < " + (dir / "bad.txt").string());
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(lines(r.out).size(), 1u);  // the good line before the fault
+  EXPECT_EQ(r.err, "orbink: line 3: expected \"x y z vx vy vz index\"\n");
+  r = orbink("force " + scene + " W < " + (dir / "extra.txt").string());
+  EXPECT_EQ(r.err, "orbink: line 1: expected \"x y z vx vy vz index\"\n");
+  r = orbink("force " + scene + " B < /dev/null");
+  EXPECT_EQ(r.err, "orbink: node \"B\" is not a space warp with a force field\n");
+  r = orbink("force " + scene + " Nobody < /dev/null");
+  EXPECT_EQ(r.err, "orbink: no node named \"Nobody\"\n");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunnerTest, MeshWritesTheWarpIcons) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_icon_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = (dir / "s.json").string();
+  std::ofstream(scene) << R"({"nodes": [{"name": "V", "class": "TessaronOrbVortexForce", "params": {"vortexCount": 5}},
+    {"name": "P", "class": "TessaronOrbParticleForce", "params": {"iconSize": 3}}]})";
+  RunResult r = orbink("mesh " + scene + " V --out " + (dir / "v.obj").string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "26 vertices, 28 faces\n");
+  r = orbink("mesh " + scene + " P --out " + (dir / "p.obj").string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "6 vertices, 8 faces\n");
+  std::ifstream obj(dir / "p.obj");
+  std::string text((std::istreambuf_iterator<char>(obj)), std::istreambuf_iterator<char>());
+  EXPECT_NE(text.find("v 0 0 3"), std::string::npos) << text;
   std::filesystem::remove_all(dir);
 }
