@@ -8,7 +8,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   nlohmann-json3-dev libcli11-dev
   libstb-dev libtinyobjloader-dev libopenexr-dev
-  zlib1g-dev libpng-dev libopenvdb-dev
+  zlib1g-dev libpng-dev libopenvdb-dev libboost-iostreams-dev
 )
 
 missing=()
