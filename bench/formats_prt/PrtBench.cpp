@@ -1,7 +1,8 @@
 // Inflate: our decoder and zlib's inflate on the same zlib streams, in the
 // same run, output discarded in 64 KiB runs. Write: 10 million particles with
 // every exporter channel through prt::Writer, against plain 64 KiB writes of
-// the same number of bytes to the same directory (the disk's limit).
+// the same number of bytes to the same directory (the disk's limit). Read:
+// the same file back through prt::Read.
 //   ./build/cpu/bin/bench_formats_prt            (files go to $TMPDIR or /tmp)
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
@@ -20,6 +21,7 @@
 #include "formats/prt/Adler32.h"
 #include "formats/prt/Half.h"
 #include "formats/prt/Inflate.h"
+#include "formats/prt/PrtReader.h"
 #include "formats/prt/PrtWriter.h"
 
 namespace {
@@ -231,6 +233,31 @@ void rawWrite10M(benchmark::State& state) {
   std::filesystem::remove(path);
 }
 
+// Reading back what the writer wrote: every record inflated, positions,
+// densities, colours and emissions decoded for every k-th (range(0)).
+void readPrt10M(benchmark::State& state) {
+  const std::string path = benchFile("bench_prt_read.prt");
+  {
+    const Bytes batch = particleRecords(kBatch * 66);
+    prt::Writer writer;
+    std::string message;
+    writer.Open(path, kParticles, exporterChannels(), message);
+    for (std::int64_t done = 0; done < kParticles; done += kBatch)
+      writer.Append(batch.data(), static_cast<std::size_t>(std::min<std::int64_t>(kBatch, kParticles - done)) * 66);
+    if (!writer.Close(kParticles, message)) state.SkipWithError(message.c_str());
+  }
+  for (auto _ : state) {
+    prt::Particles particles;
+    std::string message;
+    if (!prt::Read(path, state.range(0), particles, message)) state.SkipWithError(message.c_str());
+    benchmark::DoNotOptimize(particles.positions.data());
+  }
+  state.SetItemsProcessed(state.iterations() * kParticles);
+  state.SetBytesProcessed(state.iterations() * kParticles * 66);
+  std::filesystem::remove(path);
+}
+
+BENCHMARK(readPrt10M)->ArgName("stride")->Arg(1)->Arg(34)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(writePrt10M)->ArgName("fsync")->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 BENCHMARK(rawWrite10M)->ArgName("fsync")->Arg(0)->Arg(1)->Iterations(3)->UseRealTime()->Unit(benchmark::kMillisecond);
 

@@ -1,6 +1,7 @@
 // Files named by UTF-8 paths, opened for raw byte I/O.
 #pragma once
 
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 #include <string>
@@ -24,6 +25,23 @@ inline FilePtr openBinaryFile(const std::string& utf8Path, const char* mode) {
   return FilePtr(_wfopen(path.c_str(), wideMode.c_str()));
 #else
   return FilePtr(std::fopen(utf8Path.c_str(), mode));
+#endif
+}
+
+// Byte offsets beyond 2 GiB on every platform; -1 / false on failure.
+inline std::int64_t tellFile(std::FILE* file) {
+#ifdef _WIN32
+  return _ftelli64(file);
+#else
+  return ftello(file);
+#endif
+}
+
+inline bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
+#ifdef _WIN32
+  return _fseeki64(file, offset, origin) == 0;
+#else
+  return fseeko(file, static_cast<off_t>(offset), origin) == 0;
 #endif
 }
 

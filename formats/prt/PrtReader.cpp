@@ -139,10 +139,10 @@ std::int32_t int32At(const std::uint8_t* p) { return static_cast<std::int32_t>(l
 
 // Bytes from the current position to the end of the file.
 std::uint64_t bytesLeft(std::FILE* file) {
-  const auto here = ftello(file);
-  if (here < 0 || fseeko(file, 0, SEEK_END) != 0) return std::numeric_limits<std::uint64_t>::max();
-  const auto end = ftello(file);
-  fseeko(file, here, SEEK_SET);
+  const std::int64_t here = tellFile(file);
+  if (here < 0 || !seekFile(file, 0, SEEK_END)) return std::numeric_limits<std::uint64_t>::max();
+  const std::int64_t end = tellFile(file);
+  seekFile(file, here, SEEK_SET);
   return end > here ? static_cast<std::uint64_t>(end - here) : 0;
 }
 
@@ -156,7 +156,7 @@ bool Read(const std::string& path, std::int64_t stride, Particles& out, std::str
     return false;
   }
 
-  std::uint8_t header[56];
+  std::uint8_t header[56] = {};
   const bool headerRead = readExact(file.get(), header, sizeof header);
   const std::int64_t count = static_cast<std::int64_t>(loadLE64(header + 48));
   // A negative count cannot describe any data.
@@ -167,7 +167,7 @@ bool Read(const std::string& path, std::int64_t stride, Particles& out, std::str
 
   std::uint8_t table[12];
   const std::int32_t tableOffset = int32At(header + 8);
-  if (tableOffset < 0 || fseeko(file.get(), tableOffset, SEEK_SET) != 0 || !readExact(file.get(), table, 12)) {
+  if (tableOffset < 0 || !seekFile(file.get(), tableOffset, SEEK_SET) || !readExact(file.get(), table, 12)) {
     message = "bad PRT channel table";
     return false;
   }
