@@ -6,6 +6,7 @@
 #include "host/runtime/CameraLight.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
+#include "host/sdk/Particle.h"
 
 #define STB_IMAGE_WRITE_IMPLEMENTATION
 #include <stb_image_write.h>
@@ -14,6 +15,7 @@ namespace app {
 
 namespace {
 constexpr float kNear = 0.01f;
+constexpr int kCrossArm = 1;  // pixels each side of a particle's centre
 const Color kBackground{0.22f, 0.22f, 0.24f};
 
 Color wireColour(DWORD c) {
@@ -67,6 +69,18 @@ void WireframeImage::line(const Point3& wa, const Point3& wb, const Color& colou
   }
 }
 
+void WireframeImage::cross(const Point3& wp, const Color& colour) {
+  const Point3 p = wp * worldToCamera_;
+  if (p.z > -kNear) return;
+  const float fx = 0.5f * width_ + scale_ * p.x / -p.z, fy = 0.5f * height_ - scale_ * p.y / -p.z;
+  if (!std::isfinite(fx) || !std::isfinite(fy) || std::fabs(fx) > 1e6f || std::fabs(fy) > 1e6f) return;
+  const int x = static_cast<int>(std::floor(fx)), y = static_cast<int>(std::floor(fy));
+  for (int d = -kCrossArm; d <= kCrossArm; ++d) {
+    plot(x + d, y, colour);
+    plot(x, y + d, colour);
+  }
+}
+
 bool WireframeImage::writePng(const std::string& file, std::string& error) const {
   if (!stbi_write_png(file.c_str(), width_, height_, 3, rgb_.data(), width_ * 3)) {
     error = "cannot write " + file;
@@ -100,6 +114,11 @@ bool drawScene(Interface& core, INode& camera, TimeValue t, WireframeImage& imag
       dc.setTransform(tm);
       for (std::size_t i = 0; i < items.GetNumberOfRenderItems(); ++i) items.GetRenderItem(i).item->Display(dc);
       for (const DrawnSegment& s : dc.segments()) image.line(s.a, s.b, s.color);
+    }
+    if (obj->IsParticleSystem()) {
+      auto* particles = dynamic_cast<ParticleObject*>(obj);
+      const Color colour = wireColour(node->GetWireColor());
+      for (int i = 0; particles && i < particles->NumParticles(); ++i) image.cross(particles->ParticlePosition(t, i), colour);
     }
     if (!meshItems || !obj->CanConvertToType(triObjectClassID)) continue;
     Object* converted = obj->ConvertToType(t, triObjectClassID);

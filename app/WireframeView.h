@@ -1,7 +1,7 @@
 #pragma once
 // A wireframe preview of what the host's viewports show, seen from a camera
-// node: every node's visible mesh edges in its wire colour and the lines of
-// its custom render items in theirs.
+// node: every node's visible mesh edges in its wire colour, the lines of
+// its custom render items in theirs, and particles as small crosses.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -21,6 +21,8 @@ class WireframeImage {
   // horizontal field of view `fov` (radians); clips at the near plane.
   void setCamera(const Matrix3& cameraTM, float fov);
   void line(const Point3& a, const Point3& b, const Color& colour);
+  // A particle: a small cross of fixed pixel size, skipped behind the camera.
+  void cross(const Point3& p, const Color& colour);
   int width() const { return width_; }
   int height() const { return height_; }
   const std::vector<std::uint8_t>& rgb() const { return rgb_; }

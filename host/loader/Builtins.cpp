@@ -5,6 +5,7 @@
 #include "host/runtime/CameraLight.h"
 #include "host/runtime/Geometry.h"
 #include "host/runtime/Materials.h"
+#include "host/runtime/ParticleEmitter.h"
 #include "host/sdk/Node.h"
 
 namespace host {
@@ -110,7 +111,7 @@ AColor readColour(const std::string& where, const json& v) {
 
 bool isBuiltinNodeClass(const std::string& cls) {
   return cls == "box" || cls == "sphere" || cls == "plane" || cls == "mesh" || cls == "point" || cls == "camera" ||
-         cls == "light";
+         cls == "light" || cls == "particles";
 }
 
 Object* makeBuiltinObject(const std::string& where, const std::string& cls, const json& entry, const LoadContext& ctx) {
@@ -168,6 +169,40 @@ Object* makeBuiltinObject(const std::string& where, const std::string& cls, cons
   if (cls == "point") {
     checkNodeKeys(where, entry, {});
     return new PointHelper();
+  }
+  if (cls == "particles") {
+    // "spaceWarps" names nodes, so the loader binds them when it wires the node.
+    checkNodeKeys(where, entry, {"count", "seed", "spawnBox", "spawnSphere", "speed", "stepsPerFrame", "spaceWarps"});
+    EmitterSettings s;
+    auto intIn = [&](const char* key, int lo, int hi, int& out) {
+      if (!entry.contains(key)) return;
+      const int v = readInt(where + ": " + key, entry[key]);
+      if (v < lo || v > hi)
+        throw LoadError(where + ": " + key, "expected an integer from " + std::to_string(lo) + " to " + std::to_string(hi));
+      out = v;
+    };
+    intIn("count", 0, 1000000, s.count);
+    int seed = 1;
+    intIn("seed", 0, 2147483647, seed);
+    s.seed = static_cast<std::uint32_t>(seed);
+    intIn("stepsPerFrame", 1, 1000, s.stepsPerFrame);
+    if (entry.contains("spawnBox") && entry.contains("spawnSphere"))
+      throw LoadError(where + ": spawnSphere", "cannot be combined with spawnBox");
+    if (entry.contains("spawnBox")) {
+      const Vec3 b = readVec3(where + ": spawnBox", entry["spawnBox"]);
+      if (b.x < 0 || b.y < 0 || b.z < 0) throw LoadError(where + ": spawnBox", "expected sizes of 0 or more");
+      s.boxSize = toPoint3(b);
+    }
+    if (entry.contains("spawnSphere")) {
+      s.sphere = true;
+      s.sphereRadius = positive(where + ": spawnSphere", entry["spawnSphere"]);
+    }
+    if (entry.contains("speed")) {
+      const double v = readNumber(where + ": speed", entry["speed"]);
+      if (v < 0) throw LoadError(where + ": speed", "expected a speed of 0 or more");
+      s.speed = static_cast<float>(v);
+    }
+    return new ParticleEmitter(s);
   }
   if (cls == "camera") {
     checkNodeKeys(where, entry, {"fov"});

@@ -9,6 +9,7 @@
 #include "host/loader/LoadContext.h"
 #include "host/loader/ParamAssigner.h"
 #include "host/runtime/CameraLight.h"
+#include "host/runtime/ParticleEmitter.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Material.h"
 
@@ -212,8 +213,21 @@ class SceneReader {
       node.SetWireColor(RGBToWireColor(static_cast<float>(c.x), static_cast<float>(c.y), static_cast<float>(c.z)));
     }
     if (entry.contains("material")) node.SetMtl(ctx_.material(where + ": material", entry["material"]));
+    if (entry.contains("spaceWarps")) bindSpaceWarps(where + ": spaceWarps", node, entry["spaceWarps"]);
     if (entry.contains("params"))
       assignParams(where, readString(where + ": class", entry["class"]), *node.GetObjectRef(), entry["params"], ctx_);
+  }
+
+  // Only particle systems accept the key (the built-in key check sees to that).
+  void bindSpaceWarps(const std::string& where, INode& node, const json& names) {
+    auto* emitter = dynamic_cast<ParticleEmitter*>(node.GetObjectRef());
+    if (!emitter) throw LoadError(where, "only particle systems bind space warps");
+    if (!names.is_array()) throw LoadError(where, "expected a list of node names");
+    for (std::size_t i = 0; i < names.size(); ++i) {
+      const std::string at = where + "[" + std::to_string(i) + "]";
+      INode* warp = ctx_.node(at, names[i]);
+      if (!emitter->BindSpaceWarp(warp)) throw LoadError(at, "node \"" + narrow(warp->GetName()) + "\" is not a space warp");
+    }
   }
 
   Interface& core_;

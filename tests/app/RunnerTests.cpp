@@ -415,3 +415,44 @@ TEST(RunnerTest, MeshWritesTheWarpIcons) {
   EXPECT_NE(text.find("v 0 0 3"), std::string::npos) << text;
   std::filesystem::remove_all(dir);
 }
+
+TEST(RunnerTest, ViewportShowsParticlesMovedByTheirSpaceWarps) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_particles_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = (dir / "p.json").string();
+  std::ofstream(scene) << R"({"fps": 30, "range": [0, 60], "nodes": [
+    {"name": "Swirl", "class": "TessaronOrbVortexForce", "params": {"radius": 40, "iconSize": 10}},
+    {"name": "Push", "class": "TessaronOrbParticleForce", "params": {"iconSize": 5, "strength": 0}},
+    {"name": "Dust", "class": "particles", "count": 300, "seed": 3, "spawnSphere": 60, "stepsPerFrame": 2,
+     "spaceWarps": ["Swirl", "Push"], "wireColor": [1, 1, 0]},
+    {"name": "Cam", "class": "camera", "fov": 60, "position": [0, -200, 60], "target": [0, 0, 0]}]})";
+  auto yellowAt = [&](int frame) {
+    const auto png = dir / ("f" + std::to_string(frame) + ".png");
+    const RunResult r = orbink("viewport " + scene + " --camera Cam --frame " + std::to_string(frame) + " --out " +
+                               png.string() + " --size 240x160");
+    EXPECT_EQ(r.code, 0) << r.err;
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(png.string().c_str(), &w, &h, &channels, 3);
+    std::vector<int> hits;
+    for (int i = 0; pixels && i < w * h; ++i)
+      if (pixels[3 * i] == 255 && pixels[3 * i + 1] == 255 && pixels[3 * i + 2] == 0) hits.push_back(i);
+    stbi_image_free(pixels);
+    return hits;
+  };
+  const auto start = yellowAt(0), later = yellowAt(60);
+  EXPECT_GT(start.size(), 300u);  // crosses of five pixels, some overlapping
+  EXPECT_GT(later.size(), 300u);
+  EXPECT_NE(start, later);  // the warps moved them
+
+  std::ofstream(dir / "bad.json") << R"({"nodes": [{"name": "B", "class": "box"},
+    {"name": "D", "class": "particles", "spaceWarps": ["B"]}]})";
+  EXPECT_EQ(orbink("scene " + (dir / "bad.json").string()).err,
+            "orbink: " + (dir / "bad.json").string() + ": node \"D\": spaceWarps[0]: node \"B\" is not a space warp\n");
+  std::ofstream(dir / "bad2.json") << R"({"nodes": [{"name": "B", "class": "box", "spaceWarps": []}]})";
+  EXPECT_EQ(orbink("scene " + (dir / "bad2.json").string()).err,
+            "orbink: " + (dir / "bad2.json").string() + ": node \"B\": unknown key \"spaceWarps\"\n");
+  std::ofstream(dir / "bad3.json") << R"({"nodes": [{"name": "D", "class": "particles", "count": -1}]})";
+  EXPECT_EQ(orbink("scene " + (dir / "bad3.json").string()).err,
+            "orbink: " + (dir / "bad3.json").string() + ": node \"D\": count: expected an integer from 0 to 1000000\n");
+  std::filesystem::remove_all(dir);
+}
