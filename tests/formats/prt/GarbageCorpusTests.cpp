@@ -44,13 +44,13 @@ Bytes mutate(const Bytes& seed, std::mt19937& rng) {
 
 std::vector<Bytes> prtSeeds(const TempDir& dir) {
   std::vector<Bytes> seeds;
-  PrtFileSpec spec;
-  spec.count = 40;
-  spec.channels = {{"Position", 4, 3, 0}, {"Density", 3, 1, 12}, {"Color", 10, 3, 14}, {"Emission", 5, 3, 17}};
-  spec.records = randomBytes(40 * 41, 1);
+  PrtFileLayout layout;
+  layout.count = 40;
+  layout.channels = {{"Position", 4, 3, 0}, {"Density", 3, 1, 12}, {"Color", 10, 3, 14}, {"Emission", 5, 3, 17}};
+  layout.records = randomBytes(40 * 41, 1);
   for (int level : {0, 1, 9}) {
-    spec.level = level;
-    seeds.push_back(buildPrt(spec));
+    layout.level = level;
+    seeds.push_back(buildPrt(layout));
   }
   // One from our writer.
   prt::Writer writer;
@@ -118,13 +118,13 @@ TEST(GarbageCorpus, ReaderOnRandomStreams) {
   const std::string path = dir.file("random.prt");
   std::mt19937 rng(13);
   for (int i = 0; i < 500; ++i) {
-    PrtFileSpec spec;
-    spec.count = rng() % 100;
-    spec.channels = {{"Position", static_cast<std::int32_t>(rng() % 12), 3, static_cast<std::int32_t>(rng() % 5)}};
-    spec.compress = false;
-    spec.records = randomBytes(rng() % 400, static_cast<std::uint32_t>(i));
-    if (spec.records.size() >= 2) spec.records[0] = 0x78, spec.records[1] = 0x01;
-    writeFile(path, buildPrt(spec));
+    PrtFileLayout layout;
+    layout.count = rng() % 100;
+    layout.channels = {{"Position", static_cast<std::int32_t>(rng() % 12), 3, static_cast<std::int32_t>(rng() % 5)}};
+    layout.compress = false;
+    layout.records = randomBytes(rng() % 400, static_cast<std::uint32_t>(i));
+    if (layout.records.size() >= 2) layout.records[0] = 0x78, layout.records[1] = 0x01;
+    writeFile(path, buildPrt(layout));
     prt::Particles particles;
     std::string message;
     expectOneLine(prt::Read(path, 1, particles, message), message);

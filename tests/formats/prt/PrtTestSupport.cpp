@@ -134,30 +134,30 @@ void putLE(Bytes& out, std::uint64_t value, int bytes) {
   for (int i = 0; i < bytes; ++i) out.push_back(static_cast<std::uint8_t>(value >> (8 * i)));
 }
 
-Bytes buildPrt(const PrtFileSpec& spec) {
+Bytes buildPrt(const PrtFileLayout& layout) {
   static const std::uint8_t kMagic[8] = {0xC0, 'P', 'R', 'T', 0x0D, 0x0A, 0x1A, 0x0A};
   Bytes file(kMagic, kMagic + 8);
-  putLE(file, static_cast<std::uint32_t>(spec.headerLength), 4);
+  putLE(file, static_cast<std::uint32_t>(layout.headerLength), 4);
   const char signature[32] = "Extensible Particle Format";
   file.insert(file.end(), signature, signature + 32);
   putLE(file, 1, 4);
-  putLE(file, static_cast<std::uint64_t>(spec.count), 8);
-  if (spec.headerLength > 56) file.resize(static_cast<std::size_t>(spec.headerLength), 0);
+  putLE(file, static_cast<std::uint64_t>(layout.count), 8);
+  if (layout.headerLength > 56) file.resize(static_cast<std::size_t>(layout.headerLength), 0);
   putLE(file, 4, 4);
-  putLE(file, spec.channels.size(), 4);
-  putLE(file, static_cast<std::uint32_t>(spec.channelRecordLength), 4);
-  for (const RawChannel& channel : spec.channels) {
-    Bytes record(std::max(spec.channelRecordLength, 44), 0);
+  putLE(file, layout.channels.size(), 4);
+  putLE(file, static_cast<std::uint32_t>(layout.channelRecordLength), 4);
+  for (const RawChannel& channel : layout.channels) {
+    Bytes record(std::max(layout.channelRecordLength, 44), 0);
     std::memcpy(record.data(), channel.name.data(), std::min<std::size_t>(channel.name.size(), 32));
     for (int i = 0; i < 4; ++i) {
       record[32 + i] = static_cast<std::uint8_t>(std::uint32_t(channel.type) >> (8 * i));
       record[36 + i] = static_cast<std::uint8_t>(std::uint32_t(channel.arity) >> (8 * i));
       record[40 + i] = static_cast<std::uint8_t>(std::uint32_t(channel.offset) >> (8 * i));
     }
-    record.resize(static_cast<std::size_t>(std::max(spec.channelRecordLength, 0)));
+    record.resize(static_cast<std::size_t>(std::max(layout.channelRecordLength, 0)));
     file.insert(file.end(), record.begin(), record.end());
   }
-  const Bytes data = !spec.compress ? spec.records : zlibCompress(spec.records, spec.level);
+  const Bytes data = !layout.compress ? layout.records : zlibCompress(layout.records, layout.level);
   file.insert(file.end(), data.begin(), data.end());
   return file;
 }

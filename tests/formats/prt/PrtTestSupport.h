@@ -57,7 +57,7 @@ struct RawChannel {
 // Builds a PRT file without our writer: header, channel table and `records`,
 // compressed by real zlib at `level` unless `compress` is off (then `records`
 // are appended as they are, to place any stream after the table).
-struct PrtFileSpec {
+struct PrtFileLayout {
   std::int64_t count = 0;
   std::vector<RawChannel> channels;
   Bytes records;
@@ -66,7 +66,7 @@ struct PrtFileSpec {
   std::int32_t headerLength = 56;
   std::int32_t channelRecordLength = 44;
 };
-Bytes buildPrt(const PrtFileSpec& spec);
+Bytes buildPrt(const PrtFileLayout& layout);
 
 // Appends little-endian values to a byte vector.
 void putLE(Bytes& out, std::uint64_t value, int bytes);

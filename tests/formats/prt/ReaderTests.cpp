@@ -33,12 +33,12 @@ Bytes positionRecords(int count) {
   return records;
 }
 
-PrtFileSpec positionsFile(int count, int records) {
-  PrtFileSpec spec;
-  spec.count = count;
-  spec.channels = {{"Position", kFloat32, 3, 0}};
-  spec.records = positionRecords(records);
-  return spec;
+PrtFileLayout positionsFile(int count, int records) {
+  PrtFileLayout layout;
+  layout.count = count;
+  layout.channels = {{"Position", kFloat32, 3, 0}};
+  layout.records = positionRecords(records);
+  return layout;
 }
 
 struct ReadResult {
@@ -93,12 +93,12 @@ TEST(PrtReader, EveryTypeConvertsExactlyAtEveryZlibLevel) {
   TempDir dir;
   for (int level = 0; level <= 9; ++level) {
     for (const Case& c : cases) {
-      PrtFileSpec spec;
-      spec.count = 300;
-      spec.level = level;
-      spec.channels = {{"Position", c.type, 3, 0}};
-      for (int i = 0; i < 300; ++i) spec.records.insert(spec.records.end(), c.bytes.begin(), c.bytes.end());
-      const ReadResult result = readBytes(dir, buildPrt(spec));
+      PrtFileLayout layout;
+      layout.count = 300;
+      layout.level = level;
+      layout.channels = {{"Position", c.type, 3, 0}};
+      for (int i = 0; i < 300; ++i) layout.records.insert(layout.records.end(), c.bytes.begin(), c.bytes.end());
+      const ReadResult result = readBytes(dir, buildPrt(layout));
       ASSERT_TRUE(result.ok) << result.message;
       ASSERT_EQ(result.particles.positions.size(), 900u);
       for (int i = 0; i < 300; ++i) {
@@ -113,22 +113,22 @@ TEST(PrtReader, EveryTypeConvertsExactlyAtEveryZlibLevel) {
 
 TEST(PrtReader, OptionalChannelsAtTheirOffsetsWithFlags) {
   // Record: Emission uint8×3 @0, Position float32×3 @3, pad, Density float16×2 @16, Color float64×3 @20.
-  PrtFileSpec spec;
-  spec.count = 4;
-  spec.channels = {{"Emission", kUInt8, 3, 0}, {"Position", kFloat32, 3, 3}, {"Velocity", kFloat32, 0, 15},
+  PrtFileLayout layout;
+  layout.count = 4;
+  layout.channels = {{"Emission", kUInt8, 3, 0}, {"Position", kFloat32, 3, 3}, {"Velocity", kFloat32, 0, 15},
                    {"Density", kFloat16, 2, 16}, {"Color", kFloat64, 3, 20}};
   for (int i = 0; i < 4; ++i) {
-    put(spec.records, std::uint8_t(255));
-    put(spec.records, std::uint8_t(i));
-    put(spec.records, std::uint8_t(0));
-    for (int c = 0; c < 3; ++c) put(spec.records, float(i * 10 + c));
-    put(spec.records, std::uint8_t(0xEE));
-    put(spec.records, prt::floatToHalf(0.5f * i));
-    put(spec.records, std::uint16_t(0x7C00));  // second density component, not read
-    for (int c = 0; c < 3; ++c) put(spec.records, 0.25 * (i + c));
+    put(layout.records, std::uint8_t(255));
+    put(layout.records, std::uint8_t(i));
+    put(layout.records, std::uint8_t(0));
+    for (int c = 0; c < 3; ++c) put(layout.records, float(i * 10 + c));
+    put(layout.records, std::uint8_t(0xEE));
+    put(layout.records, prt::floatToHalf(0.5f * i));
+    put(layout.records, std::uint16_t(0x7C00));  // second density component, not read
+    for (int c = 0; c < 3; ++c) put(layout.records, 0.25 * (i + c));
   }
   TempDir dir;
-  const ReadResult result = readBytes(dir, buildPrt(spec));
+  const ReadResult result = readBytes(dir, buildPrt(layout));
   ASSERT_TRUE(result.ok) << result.message;
   const prt::Particles& p = result.particles;
   EXPECT_TRUE(p.hasDensity && p.hasColor && p.hasEmission);
@@ -147,12 +147,12 @@ TEST(PrtReader, OptionalChannelsAtTheirOffsetsWithFlags) {
 }
 
 TEST(PrtReader, ShortColourAndEmissionChannelsAreListedButNotUsed) {
-  PrtFileSpec spec = positionsFile(2, 2);
-  spec.channels.push_back({"Color", kFloat32, 1, 0});
-  spec.channels.push_back({"Emission", kFloat32, 2, 0});
-  spec.channels.push_back({"Density", kFloat32, 0, 0});
+  PrtFileLayout layout = positionsFile(2, 2);
+  layout.channels.push_back({"Color", kFloat32, 1, 0});
+  layout.channels.push_back({"Emission", kFloat32, 2, 0});
+  layout.channels.push_back({"Density", kFloat32, 0, 0});
   TempDir dir;
-  const ReadResult result = readBytes(dir, buildPrt(spec));
+  const ReadResult result = readBytes(dir, buildPrt(layout));
   ASSERT_TRUE(result.ok) << result.message;
   EXPECT_EQ(result.particles.channelNames.size(), 4u);
   EXPECT_FALSE(result.particles.hasColor);
@@ -162,11 +162,11 @@ TEST(PrtReader, ShortColourAndEmissionChannelsAreListedButNotUsed) {
 }
 
 TEST(PrtReader, FirstChannelOfANameCountsAndNamesUseAll32Bytes) {
-  PrtFileSpec spec = positionsFile(1, 1);
-  spec.channels.push_back({"Position", kFloat32, 2, 0});  // a second one is ignored
-  spec.channels.push_back({std::string(32, 'L'), kUInt8, 1, 0});
+  PrtFileLayout layout = positionsFile(1, 1);
+  layout.channels.push_back({"Position", kFloat32, 2, 0});  // a second one is ignored
+  layout.channels.push_back({std::string(32, 'L'), kUInt8, 1, 0});
   TempDir dir;
-  const ReadResult result = readBytes(dir, buildPrt(spec));
+  const ReadResult result = readBytes(dir, buildPrt(layout));
   ASSERT_TRUE(result.ok) << result.message;
   EXPECT_EQ(result.particles.channelNames.back(), std::string(32, 'L'));
 }
@@ -198,7 +198,7 @@ TEST(PrtReader, DataEndingEarlyReportsHowFarItGot) {
   EXPECT_FALSE(result.ok);
   EXPECT_EQ(result.message, "PRT ended after 5 of 10 particles");
   EXPECT_EQ(result.particles.positions.size(), 15u);  // what was read stays
-  PrtFileSpec partial = positionsFile(10, 0);
+  PrtFileLayout partial = positionsFile(10, 0);
   partial.records = Bytes(12 * 7 + 5, 0);  // a record cut in the middle does not count
   EXPECT_EQ(readMessage(dir, buildPrt(partial)), "PRT ended after 7 of 10 particles");
 }
@@ -219,7 +219,7 @@ TEST(PrtReader, WrongAdlerTrailerIsAccepted) {
 
 TEST(PrtReader, LongerAndShorterChannelRecordsAndAMovedTable) {
   TempDir dir;
-  PrtFileSpec longer = positionsFile(3, 3);
+  PrtFileLayout longer = positionsFile(3, 3);
   longer.channelRecordLength = 60;
   longer.channels.push_back({"ID", kInt32, 1, 12});
   longer.records = Bytes();
@@ -228,11 +228,11 @@ TEST(PrtReader, LongerAndShorterChannelRecordsAndAMovedTable) {
   }
   EXPECT_EQ(readMessage(dir, buildPrt(longer)), "ok");
 
-  PrtFileSpec shorter = positionsFile(3, 3);
+  PrtFileLayout shorter = positionsFile(3, 3);
   shorter.channelRecordLength = 40;  // offset missing: reads as 0
   EXPECT_EQ(readMessage(dir, buildPrt(shorter)), "ok");
 
-  PrtFileSpec moved = positionsFile(3, 3);
+  PrtFileLayout moved = positionsFile(3, 3);
   moved.headerLength = 80;
   const ReadResult result = readBytes(dir, buildPrt(moved));
   ASSERT_TRUE(result.ok) << result.message;
@@ -268,13 +268,13 @@ TEST(PrtReaderFailure, NegativeParticleCountIsNotAPrtFile) {
 TEST(PrtReaderFailure, ChannelCountOutsideOneTo256) {
   TempDir dir;
   for (int count : {0, 257, 300, -1}) {
-    PrtFileSpec spec = positionsFile(1, 1);
-    spec.channels.resize(static_cast<std::size_t>(std::max(count, 0)), {"Position", kFloat32, 3, 0});
-    Bytes file = buildPrt(spec);
+    PrtFileLayout layout = positionsFile(1, 1);
+    layout.channels.resize(static_cast<std::size_t>(std::max(count, 0)), {"Position", kFloat32, 3, 0});
+    Bytes file = buildPrt(layout);
     if (count < 0) std::memset(&file[60], 0xFF, 4);
     EXPECT_EQ(readMessage(dir, file), "bad PRT channel table") << count;
   }
-  PrtFileSpec most = positionsFile(1, 1);
+  PrtFileLayout most = positionsFile(1, 1);
   most.channels.resize(256, {"Pad", kUInt8, 1, 0});
   EXPECT_EQ(readMessage(dir, buildPrt(most)), "ok");
 }
@@ -291,9 +291,9 @@ TEST(PrtReaderFailure, TableOutsideTheFile) {
 
 TEST(PrtReaderFailure, TruncatedChannelTable) {
   TempDir dir;
-  PrtFileSpec spec = positionsFile(1, 0);
-  spec.channels.push_back({"Color", kFloat32, 3, 12});
-  const Bytes file = buildPrt(spec);
+  PrtFileLayout layout = positionsFile(1, 0);
+  layout.channels.push_back({"Color", kFloat32, 3, 12});
+  const Bytes file = buildPrt(layout);
   EXPECT_EQ(readMessage(dir, Bytes(file.begin(), file.begin() + 68 + 44 + 20)), "truncated PRT header");
   EXPECT_EQ(readMessage(dir, Bytes(file.begin(), file.begin() + 68)), "truncated PRT header");
 }
@@ -317,12 +317,12 @@ TEST(PrtReaderFailure, ChannelsOutsideAnyRecord) {
       {"Position", kFloat64, INT32_MAX, INT32_MAX},  // would overflow 32 bits
   };
   for (const RawChannel& channel : bad) {
-    PrtFileSpec spec = positionsFile(1, 1);
-    spec.channels = {channel};
-    EXPECT_EQ(readMessage(dir, buildPrt(spec)), "bad PRT channel table") << channel.arity << " " << channel.offset;
+    PrtFileLayout layout = positionsFile(1, 1);
+    layout.channels = {channel};
+    EXPECT_EQ(readMessage(dir, buildPrt(layout)), "bad PRT channel table") << channel.arity << " " << channel.offset;
   }
   // An unknown type beside real data reads as zeros.
-  PrtFileSpec unknown = positionsFile(1, 1);
+  PrtFileLayout unknown = positionsFile(1, 1);
   unknown.channels = {{"Position", 99, 3, 0}, {"Pad", kFloat32, 3, 0}};
   const ReadResult result = readBytes(dir, buildPrt(unknown));
   ASSERT_TRUE(result.ok) << result.message;
@@ -335,9 +335,9 @@ TEST(PrtReaderFailure, PositionMustBeThreeComponents) {
                                                            {"Position", kFloat32, 2, 0},
                                                            {"position", kFloat32, 3, 0},
                                                            {"Velocity", kFloat32, 3, 0}}) {
-    PrtFileSpec spec = positionsFile(1, 1);
-    spec.channels = {channel};
-    EXPECT_EQ(readMessage(dir, buildPrt(spec)), "PRT has no Position channel") << channel.name;
+    PrtFileLayout layout = positionsFile(1, 1);
+    layout.channels = {channel};
+    EXPECT_EQ(readMessage(dir, buildPrt(layout)), "PRT has no Position channel") << channel.name;
   }
 }
 
@@ -345,27 +345,27 @@ TEST(PrtReaderFailure, CountsNoMemoryCanHold) {
   TempDir dir;
   const std::int64_t huge = std::int64_t(1) << 62;
   EXPECT_EQ(readMessage(dir, buildPrt(positionsFile(0, 1))), "ok");
-  PrtFileSpec spec = positionsFile(0, 1);
-  spec.count = huge;
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "not enough memory for 4611686018427387904 particles");
+  PrtFileLayout layout = positionsFile(0, 1);
+  layout.count = huge;
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "not enough memory for 4611686018427387904 particles");
   // A count far beyond what the data could hold reserves only what they can.
-  spec.count = 1000000000000;
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "PRT ended after 1 of 1000000000000 particles");
+  layout.count = 1000000000000;
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "PRT ended after 1 of 1000000000000 particles");
 }
 
 TEST(PrtReaderFailure, InflaterMessagesStand) {
   TempDir dir;
-  PrtFileSpec spec = positionsFile(2, 0);
-  spec.compress = false;
-  spec.records = {0x78, 0x9D, 0, 0};
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "not a zlib stream");
-  spec.records = {};
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "not a zlib stream");
-  spec.records = {0x78, 0xBB, 0, 0, 0, 0};
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "zlib preset dictionary not supported");
-  spec.records = zlibCompress(positionRecords(2), 6);
-  spec.records.resize(spec.records.size() - 6);
-  EXPECT_EQ(readMessage(dir, buildPrt(spec)), "corrupt deflate data");
+  PrtFileLayout layout = positionsFile(2, 0);
+  layout.compress = false;
+  layout.records = {0x78, 0x9D, 0, 0};
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "not a zlib stream");
+  layout.records = {};
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "not a zlib stream");
+  layout.records = {0x78, 0xBB, 0, 0, 0, 0};
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "zlib preset dictionary not supported");
+  layout.records = zlibCompress(positionRecords(2), 6);
+  layout.records.resize(layout.records.size() - 6);
+  EXPECT_EQ(readMessage(dir, buildPrt(layout)), "corrupt deflate data");
 }
 
 // ---- Our writer and our reader together --------------------------------------

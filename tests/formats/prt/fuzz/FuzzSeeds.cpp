@@ -30,13 +30,13 @@ int main(int argc, char** argv) {
     }
   }
 
-  PrtFileSpec spec;
-  spec.count = 20;
-  spec.channels = {{"Position", 4, 3, 0}, {"Density", 3, 1, 12}, {"Color", 10, 3, 14}, {"Emission", 5, 3, 17}};
-  spec.records = randomBytes(20 * 41, 1);
+  PrtFileLayout layout;
+  layout.count = 20;
+  layout.channels = {{"Position", 4, 3, 0}, {"Density", 3, 1, 12}, {"Color", 10, 3, 14}, {"Emission", 5, 3, 17}};
+  layout.records = randomBytes(20 * 41, 1);
   for (int level : {0, 1, 9}) {
-    spec.level = level;
-    writeFile((readDir / ("zlib" + std::to_string(level) + ".prt")).string(), buildPrt(spec));
+    layout.level = level;
+    writeFile((readDir / ("zlib" + std::to_string(level) + ".prt")).string(), buildPrt(layout));
   }
   prt::Writer writer;
   std::string message;
