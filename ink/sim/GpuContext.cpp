@@ -4,6 +4,10 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <sstream>
+
+#include <unistd.h>
 
 #include "gpu/Device.h"
 
@@ -55,6 +59,45 @@ std::int64_t residentBudget(int bytesPerParticle, std::string& text) {
 float gpuCapacityMillions() {
   std::string text;
   return static_cast<float>(static_cast<double>(residentBudget(kBytesPerInkParticle, text)) / 1e6);
+}
+
+std::int64_t automaticInkCount() {
+  std::string text;
+  const auto count = static_cast<std::int64_t>(0.8 * static_cast<double>(residentBudget(kBytesPerInkParticle, text)));
+  return std::clamp<std::int64_t>(count, 1000, 2000000000);
+}
+
+namespace {
+// MemAvailable of the kernel's memory report, in bytes; -1 when unreadable.
+std::int64_t availablePhysicalMemory() {
+  std::ifstream meminfo("/proc/meminfo");
+  std::string line;
+  while (std::getline(meminfo, line)) {
+    std::istringstream fields(line);
+    std::string key;
+    std::int64_t kib = -1;
+    if (fields >> key >> kib && key == "MemAvailable:" && kib >= 0) return kib * 1024;
+  }
+  return -1;
+}
+}  // namespace
+
+std::int64_t hostSnapshotBudget() {
+  constexpr std::int64_t kGiB = 1ll << 30;
+  const std::int64_t available = availablePhysicalMemory();
+  if (available < 0) return 2 * kGiB;
+  return std::min(available / 3, 16 * kGiB);
+}
+
+bool hostMemoryHolds(std::int64_t bytes) {
+  const long pages = sysconf(_SC_PHYS_PAGES), pageSize = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return true;  // unknown: let the allocation decide
+  return bytes <= static_cast<std::int64_t>(pages) * pageSize;
+}
+
+std::mutex& gpuLock() {
+  static std::mutex lock;
+  return lock;
 }
 
 }  // namespace ink

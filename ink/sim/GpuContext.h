@@ -2,6 +2,7 @@
 // The device check, the one-line device description and the residency
 // budget that every ink engine and the scripting capacity query share.
 #include <cstdint>
+#include <mutex>
 #include <string>
 
 namespace ink {
@@ -22,5 +23,23 @@ std::int64_t residentBudget(int bytesPerParticle, std::string& text);
 
 // The budget at 16 bytes per particle, in millions.
 float gpuCapacityMillions();
+
+// The ink count used when the render count is 0: 80 % of the 16-byte budget,
+// between 1,000 and 2,000,000,000.
+std::int64_t automaticInkCount();
+
+// Host memory that snapshots may hold: a third of the available physical
+// memory, at most 16 GiB; 2 GiB when the system cannot say.
+std::int64_t hostSnapshotBudget();
+
+// True when `bytes` of host memory can be held without paging the host out:
+// no more than the physical memory. Large requests are refused up front, as
+// the system would grant them lazily and end the process when touched.
+bool hostMemoryHolds(std::int64_t bytes);
+
+// The one process-wide lock held for the whole of every engine operation and
+// every render. It is not recursive: code running under it (sinks included)
+// must not take it again.
+std::mutex& gpuLock();
 
 }  // namespace ink

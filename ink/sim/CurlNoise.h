@@ -1,0 +1,96 @@
+#pragma once
+// Improved gradient noise with its analytic gradient, and the curl-noise
+// flow built from three such noises as a vector potential.
+#include <cmath>
+#include <cstdint>
+
+#include "gpu/Config.h"
+#include "ink/sim/InkHash.h"
+#include "ink/sim/InkRecords.h"
+#include "orb/Vec.h"
+
+namespace ink {
+
+// The twelve cube-edge directions and the four that pad them to sixteen.
+ORB_HD inline orb::Vec noiseGradient(std::uint32_t h) {
+  const float x[16] = {1, -1, 1, -1, 1, -1, 1, -1, 0, 0, 0, 0, 1, -1, 0, 0};
+  const float y[16] = {1, 1, -1, -1, 0, 0, 0, 0, 1, -1, 1, -1, 1, 1, -1, -1};
+  const float z[16] = {0, 0, 0, 0, 1, 1, -1, -1, 1, 1, -1, -1, 0, 0, 1, -1};
+  return {x[h], y[h], z[h]};
+}
+
+ORB_HD inline float quinticFade(float t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }
+ORB_HD inline float quinticFadeSlope(float t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); }
+
+struct NoiseSample {
+  float value;
+  orb::Vec gradient;  // with respect to the noise coordinate
+};
+
+// Noise at q; `salt` separates octaves, components and seeds.
+ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
+  const float fx0 = floorf(q.x), fy0 = floorf(q.y), fz0 = floorf(q.z);
+  const auto ix = static_cast<std::uint32_t>(static_cast<std::int32_t>(fx0));
+  const auto iy = static_cast<std::uint32_t>(static_cast<std::int32_t>(fy0));
+  const auto iz = static_cast<std::uint32_t>(static_cast<std::int32_t>(fz0));
+  const float fx = q.x - fx0, fy = q.y - fy0, fz = q.z - fz0;
+  const float u = quinticFade(fx), v = quinticFade(fy), w = quinticFade(fz);
+  const float du = quinticFadeSlope(fx), dv = quinticFadeSlope(fy), dw = quinticFadeSlope(fz);
+
+  // Corner values n[c] and gradients g[c], c = dx + 2 dy + 4 dz.
+  float n[8];
+  orb::Vec g[8];
+  for (int c = 0; c < 8; ++c) {
+    const std::uint32_t dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
+    const std::uint32_t h =
+        mix(((ix + dx) * 73856093u) ^ ((iy + dy) * 19349663u) ^ ((iz + dz) * 83492791u) ^ salt) & 15u;
+    g[c] = noiseGradient(h);
+    n[c] = g[c].x * (fx - static_cast<float>(dx)) + g[c].y * (fy - static_cast<float>(dy)) +
+           g[c].z * (fz - static_cast<float>(dz));
+  }
+  // Trilinear blend of the corner values; the gradient is the blend of the
+  // corner gradients plus the blend weights' slopes times the values.
+  const float k0 = n[0], k1 = n[1] - n[0], k2 = n[2] - n[0], k3 = n[4] - n[0];
+  const float k4 = n[3] - n[2] - n[1] + n[0], k5 = n[6] - n[4] - n[2] + n[0], k6 = n[5] - n[4] - n[1] + n[0];
+  const float k7 = n[7] - n[6] - n[5] - n[3] + n[4] + n[2] + n[1] - n[0];
+  NoiseSample s;
+  s.value = k0 + k1 * u + k2 * v + k3 * w + k4 * u * v + k5 * v * w + k6 * w * u + k7 * u * v * w;
+  orb::Vec blend{0, 0, 0};
+  const float uvw[8] = {(1 - u) * (1 - v) * (1 - w), u * (1 - v) * (1 - w), (1 - u) * v * (1 - w), u * v * (1 - w),
+                        (1 - u) * (1 - v) * w,       u * (1 - v) * w,       (1 - u) * v * w,       u * v * w};
+  for (int c = 0; c < 8; ++c) blend += g[c] * uvw[c];
+  s.gradient = {blend.x + du * (k1 + k4 * v + k6 * w + k7 * v * w),
+                blend.y + dv * (k2 + k5 * w + k4 * u + k7 * w * u),
+                blend.z + dw * (k3 + k6 * u + k5 * v + k7 * u * v)};
+  return s;
+}
+
+// Adds the curl-noise potential and its curl at p, time tau, to psi and v.
+ORB_HD inline void addCurlNoise(const Params& P, orb::Vec p, float tau, orb::Vec& psi, orb::Vec& v) {
+  if (P.curlStrength == 0.f || P.curlOctaves < 1) return;
+  const float f = P.curlScale / P.radius;
+  const float theta = 6.283185307f * tau / fmaxf(P.loopSeconds, 0.01f);
+  const float e = P.curlEvolve * 0.159155f;
+  const orb::Vec drift{e * cosf(theta), e * sinf(theta), 0.f};
+  orb::Vec np{0, 0, 0}, nv{0, 0, 0};
+  float a = 1.f, m = 1.f, amplitudeSum = 0.f;
+  const std::uint32_t seedSalt = 3u * static_cast<std::uint32_t>(P.seed);
+  for (int o = 0; o < P.curlOctaves; ++o) {
+    const orb::Vec q = (p * f + drift) * m;
+    const std::uint32_t salt = 101u * static_cast<std::uint32_t>(o) + seedSalt;
+    const NoiseSample nx = gradientNoise(q + orb::Vec{31.4f, 0, 0}, salt + 11u);
+    const NoiseSample ny = gradientNoise(q + orb::Vec{0, 47.2f, 0}, salt + 23u);
+    const NoiseSample nz = gradientNoise(q + orb::Vec{0, 0, 59.7f}, salt + 37u);
+    np += orb::Vec{nx.value, ny.value, nz.value} * a;
+    const float k = a * m * f;
+    nv += orb::Vec{nz.gradient.y - ny.gradient.z, nx.gradient.z - nz.gradient.x, ny.gradient.x - nx.gradient.y} * k;
+    amplitudeSum += a;
+    a *= 0.5f;
+    m *= 2.03f;
+  }
+  const float scale = P.curlStrength / (f * fmaxf(amplitudeSum, 1e-6f));
+  psi += np * scale;
+  v += nv * scale;
+}
+
+}  // namespace ink

@@ -1,0 +1,47 @@
+#pragma once
+// The 32-bit integer hashes behind every per-particle random draw: a draw is
+// a pure function of the seed, the particle index and a fixed salt, so any
+// batch of particles can be seeded anywhere without stored random state.
+#include <cstdint>
+
+#include "gpu/Config.h"
+
+namespace ink {
+
+constexpr std::uint32_t kGolden = 0x9E3779B1u;
+constexpr std::uint32_t kSeedMultiplier = 0x85EBCA77u;
+constexpr std::uint32_t kSheetBaseOffset = 0x85EBCA77u;
+constexpr std::uint32_t kBlobBaseOffset = 0x9D9AF453u;
+constexpr std::uint32_t kRetryMultiplier = 0x9E3779B9u;
+
+ORB_HD inline std::uint32_t mix(std::uint32_t x) {
+  x ^= x >> 16;
+  x *= 0x7FEB352Du;
+  x ^= x >> 15;
+  x *= 0x846CA68Bu;
+  x ^= x >> 16;
+  return x;
+}
+
+// Folds a 64-bit global particle index into 32 bits: the high word times
+// the golden ratio XOR the low word, so indices below 2^32 keep their own value.
+ORB_HD inline std::uint32_t indexHash(std::int64_t g) {
+  const auto u = static_cast<std::uint64_t>(g);
+  return static_cast<std::uint32_t>(u >> 32) * kGolden ^ static_cast<std::uint32_t>(u);
+}
+
+// A uniform value in [0, 1) with 24 bits.
+ORB_HD inline float draw(std::uint32_t base, std::uint32_t salt, std::uint32_t key) {
+  const std::uint32_t r = mix(mix(base ^ salt) ^ key);
+  return static_cast<float>(r & 0xFFFFFFu) * (1.f / 16777216.f);
+}
+
+// The draws of one seeding attempt: the seed base of the particle's
+// population and the key of the particle (or of its sheet or blob).
+struct DrawSet {
+  std::uint32_t base;
+  std::uint32_t key;
+  ORB_HD float operator()(std::uint32_t salt) const { return draw(base, salt, key); }
+};
+
+}  // namespace ink
