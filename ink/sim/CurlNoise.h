@@ -37,14 +37,16 @@ ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
   const float u = quinticFade(fx), v = quinticFade(fy), w = quinticFade(fz);
   const float du = quinticFadeSlope(fx), dv = quinticFadeSlope(fy), dw = quinticFadeSlope(fz);
 
-  // Corner values n[c] and gradients g[c], c = dx + 2 dy + 4 dz.
+  // Corner values n[c] and gradients g[c], c = dx + 2 dy + 4 dz; the
+  // lattice hash's per-axis products are formed once per axis.
+  const std::uint32_t hx[2] = {ix * 73856093u, (ix + 1u) * 73856093u};
+  const std::uint32_t hy[2] = {iy * 19349663u, (iy + 1u) * 19349663u};
+  const std::uint32_t hz[2] = {(iz * 83492791u) ^ salt, ((iz + 1u) * 83492791u) ^ salt};
   float n[8];
   orb::Vec g[8];
   for (int c = 0; c < 8; ++c) {
-    const std::uint32_t dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
-    const std::uint32_t h =
-        mix(((ix + dx) * 73856093u) ^ ((iy + dy) * 19349663u) ^ ((iz + dz) * 83492791u) ^ salt) & 15u;
-    g[c] = noiseGradient(h);
+    const int dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
+    g[c] = noiseGradient(mix(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
     n[c] = g[c].x * (fx - static_cast<float>(dx)) + g[c].y * (fy - static_cast<float>(dy)) +
            g[c].z * (fz - static_cast<float>(dz));
   }
