@@ -11,12 +11,19 @@
 
 namespace ink {
 
-// The twelve cube-edge directions and the four that pad them to sixteen.
+// One of the sixteen gradients of improved noise: the twelve cube-edge
+// directions and (1,1,0), (0,-1,1), (-1,1,0), (0,-1,-1) for 12..15, chosen
+// by the bits of h as the published reference does, without a table (a
+// table would live in local memory on the device).
 ORB_HD inline orb::Vec noiseGradient(std::uint32_t h) {
-  const float x[16] = {1, -1, 1, -1, 1, -1, 1, -1, 0, 0, 0, 0, 1, -1, 0, 0};
-  const float y[16] = {1, 1, -1, -1, 0, 0, 0, 0, 1, -1, 1, -1, 1, 1, -1, -1};
-  const float z[16] = {0, 0, 0, 0, 1, 1, -1, -1, 1, 1, -1, -1, 0, 0, 1, -1};
-  return {x[h], y[h], z[h]};
+  // gradient . p = (h & 1 ? -u : u) + (h & 2 ? -v : v) with u = x for h < 8
+  // else y, and v = y for h < 4, x for 12 and 14, else z.
+  const float su = (h & 1u) ? -1.f : 1.f, sv = (h & 2u) ? -1.f : 1.f;
+  const bool vIsX = h == 12u || h == 14u;
+  const float x = h < 8u ? su : (vIsX ? sv : 0.f);
+  const float y = h < 8u ? (h < 4u ? sv : 0.f) : su;
+  const float z = h < 4u || vIsX ? 0.f : sv;
+  return {x, y, z};
 }
 
 ORB_HD inline float quinticFade(float t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }

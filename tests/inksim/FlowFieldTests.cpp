@@ -124,3 +124,11 @@ TEST(FlowField, SphereDistanceGradientAndItsCentreFallback) {
   EXPECT_EQ(ink::sdfGrad(p, {0, 0, 0}), (orb::Vec{0, 0, 1}));
   EXPECT_FLOAT_EQ(ink::containerDistance(p, {0, 30, 40}), 0.f);
 }
+
+TEST(FlowField, NoiseGradientsAreTheSixteenOfImprovedNoise) {
+  const float expected[16][3] = {{1, 1, 0},  {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1},  {-1, 0, 1},
+                                 {1, 0, -1}, {-1, 0, -1}, {0, 1, 1},  {0, -1, 1},  {0, 1, -1}, {0, -1, -1},
+                                 {1, 1, 0},  {0, -1, 1}, {-1, 1, 0}, {0, -1, -1}};
+  for (std::uint32_t h = 0; h < 16; ++h)
+    EXPECT_EQ(ink::noiseGradient(h), (orb::Vec{expected[h][0], expected[h][1], expected[h][2]})) << h;
+}
