@@ -57,7 +57,7 @@ void BM_InkAdvance_streamed(benchmark::State& state) { advance(state, true); }
 // A closed, finely tessellated sphere.
 void BM_ContainerSdf(benchmark::State& state) {
   const int res = static_cast<int>(state.range(0));
-  const int rings = static_cast<int>(std::sqrt(state.range(1) / 2.0));
+  const int rings = static_cast<int>(std::sqrt(state.range(1) / 4.0));  // about 4 rings^2 triangles
   const std::vector<float> soup = inktest::sphereSoup(40.f, rings, 2 * rings);
   ink::ContainerSdf sdf;
   std::string error;
