@@ -1,6 +1,6 @@
 #pragma once
-// The rows of the ink object's parameter table as plain data: the one place
-// where the 211 parameters are listed.
+// The ink object's parameter table as rows of data, made from the one list
+// in InkParamRows.inc.
 #include <span>
 
 #include "host/sdk/ParamTypes.h"
