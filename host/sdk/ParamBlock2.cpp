@@ -138,7 +138,10 @@ void IParamBlock2::resetValue(int index) {
 }
 
 void IParamBlock2::ResetAll() {
-  for (int i = 0; i < desc_->Count(); ++i) resetValue(i);
+  for (int i = 0; i < desc_->Count(); ++i) {
+    hold(desc_->GetParamDefByIndex(i).id);
+    resetValue(i);
+  }
   changed();
 }
 

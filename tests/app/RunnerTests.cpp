@@ -163,6 +163,24 @@ TEST(RunnerTest, ViewportDrawsTheInkSphereAndItsMark) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(RunnerTest, MeshWritesTheInkEmitterSphere) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_ink_mesh_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "ink.json", obj = dir / "ink.obj";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Ink", "class": "TessaronOrbInk", "params": {"radius": 5}},
+    {"name": "Bare", "class": "TessaronOrbInk", "params": {"viewportSphere": false}}]})";
+  RunResult r = orbink("mesh " + scene.string() + " Ink --out " + obj.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "1986 vertices, 3968 faces\n");
+  std::ifstream in(obj);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "v 0 0 5");  // the north pole at the radius
+  EXPECT_EQ(orbink("mesh " + scene.string() + " Ink --render --out " + obj.string()).out, "0 vertices, 0 faces\n");
+  EXPECT_EQ(orbink("mesh " + scene.string() + " Bare --out " + obj.string()).out, "0 vertices, 0 faces\n");
+  std::filesystem::remove_all(dir);
+}
+
 TEST(RunnerTest, FailuresAreOneLineOnStderrWithNonZeroExit) {
   RunResult r = orbink("params Teapot");
   EXPECT_NE(r.code, 0);
