@@ -23,7 +23,6 @@ ParamDef paramDef(const InkParamRow& row) {
   d.id = row.id;
   d.internalName = row.name;
   d.labelId = ink::kInkLabelStringBase + row.id;
-  d.ui.map = row.rollout;
   const int a = firstControl(row.id), b = secondControl(row.id);
   switch (row.kind) {
     case InkParamKind::Float:
