@@ -72,6 +72,18 @@ TEST_F(ParamUndoTest, WritesInsideAHoldUndoAndRedoAsOneStep) {
   EXPECT_EQ(pb.LastNotifyParamID(), kCache);
 }
 
+TEST_F(ParamUndoTest, ResetAllUndoesAsOneStep) {
+  pb.SetValue(kSize, 0, 42.f);
+  pb.SetValue(kNote, 0, L"kept");
+  theHold.Begin();
+  pb.ResetAll();
+  theHold.Accept(L"Reset");
+  EXPECT_FLOAT_EQ(pb.GetFloat(kSize), 10.f);
+  ASSERT_TRUE(theHold.Undo());
+  EXPECT_FLOAT_EQ(pb.GetFloat(kSize), 42.f);
+  EXPECT_STREQ(pb.GetStr(kNote), L"kept");
+}
+
 TEST_F(ParamUndoTest, CancelPutsBackTheOpenStepAndKeepsNoEntry) {
   theHold.Begin();
   pb.SetValue(kSize, 0, 40.f);
