@@ -17,6 +17,7 @@
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
+#include "host/sdk/Particle.h"
 #include "host/sdk/SpaceWarp.h"
 
 namespace app {
@@ -56,6 +57,26 @@ int runScene(const std::string& scenePath) {
   return 0;
 }
 
+namespace {
+// A particle system's mesh: the emitter its viewports show, or what it hands
+// the renderer.
+int writeParticleMesh(SimpleParticle& particles, INode& node, TimeValue t, bool render, const std::string& outFile) {
+  particles.Update(t, &node);
+  View view;
+  BOOL needDelete = FALSE;
+  Mesh* rendered = render ? particles.GetRenderMesh(t, &node, view, needDelete) : nullptr;
+  const Mesh empty;
+  const Mesh& mesh = render ? (rendered ? *rendered : empty) : particles.mesh;
+  std::string error;
+  const bool written = writeObj(mesh, outFile, error);
+  const int verts = mesh.getNumVerts(), faces = mesh.getNumFaces();
+  if (needDelete) delete rendered;
+  if (!written) return fail(error);
+  std::printf("%d vertices, %d faces\n", verts, faces);
+  return 0;
+}
+}  // namespace
+
 int runMesh(const std::string& scenePath, const std::string& nodeName, double frame, bool render,
             const std::string& outFile) {
   std::string error;
@@ -63,8 +84,9 @@ int runMesh(const std::string& scenePath, const std::string& nodeName, double fr
   if (!node) return fail(error);
   Interface& core = *GetCOREInterface();
   Object* obj = node->GetObjectRef();
-  if (!obj || !obj->CanConvertToType(triObjectClassID)) return fail("node \"" + nodeName + "\" has no mesh");
   const TimeValue t = static_cast<TimeValue>(frame * core.GetTicksPerFrame());
+  if (auto* particles = dynamic_cast<SimpleParticle*>(obj)) return writeParticleMesh(*particles, *node, t, render, outFile);
+  if (!obj || !obj->CanConvertToType(triObjectClassID)) return fail("node \"" + nodeName + "\" has no mesh");
   if (render) obj->RenderBegin(t);
   Object* converted = obj->ConvertToType(t, triObjectClassID);
   if (render) obj->RenderEnd(t);

@@ -114,6 +114,11 @@ bool drawScene(Interface& core, INode& camera, TimeValue t, WireframeImage& imag
       dc.setTransform(tm);
       for (std::size_t i = 0; i < items.GetNumberOfRenderItems(); ++i) items.GetRenderItem(i).item->Display(dc);
       for (const DrawnSegment& s : dc.segments()) image.line(s.a, s.b, s.color);
+    } else {
+      // Objects without render items draw through the legacy viewport call.
+      ViewExp view;
+      obj->Display(t, node, &view, 0);
+      for (const DrawnSegment& s : view.getGW()->segments()) image.line(s.a, s.b, s.color);
     }
     if (obj->IsParticleSystem()) {
       auto* particles = dynamic_cast<ParticleObject*>(obj);

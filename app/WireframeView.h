@@ -1,7 +1,8 @@
 #pragma once
 // A wireframe preview of what the host's viewports show, seen from a camera
 // node: every node's visible mesh edges in its wire colour, the lines of
-// its custom render items in theirs, and particles as small crosses.
+// its custom render items (or of its legacy display) in theirs, and
+// particles as small crosses.
 #include <cstdint>
 #include <string>
 #include <vector>

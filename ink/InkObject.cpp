@@ -1,11 +1,19 @@
 #include "ink/InkObject.h"
 
+#include "host/sdk/Node.h"
+#include "ink/InkClearProc.h"
+#include "ink/InkCreate.h"
+#include "ink/InkParamTable.h"
+#include "ink/InkParams.h"
+#include "ink/InkSphere.h"
 #include "ink/sim/GpuContext.h"
+#include "orb/MarkItem.h"
 #include "plugin/ClassDescriptors.h"
 
 namespace {
 constexpr const char* kNotBuilt = "not available in this build";
-}
+constexpr const char* kMarkText = "TESSARONORBINK";
+}  // namespace
 
 InkObject::InkObject() { GetInkDesc()->MakeAutoParamBlocks(this); }
 
@@ -20,23 +28,93 @@ BaseInterface* InkObject::GetInterface(Interface_ID id) {
   return SimpleParticle::GetInterface(id);
 }
 
+// A fresh object with a clone of the block; caches and GPU state are
+// rebuilt by the copy's first evaluation.
 ReferenceTarget* InkObject::Clone(RemapDir& remap) {
   return CloneBlockInto(new InkObject(), remap);
 }
 
+// Any change, even of a display-only parameter, may change what the
+// simulation shows: every cached frame and both tracks are stale.
 RefResult InkObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
   if (message == REFMSG_CHANGE && hTarget == pblock2) {
+    frameCache_.clear();
+    rebuildVortexTrack_ = true;
+    rebuildSwirlTrack_ = true;
     valid = FALSE;
-    GetInkParamBlockDesc()->InvalidateUI();
+    GetInkParamBlockDesc()->InvalidateUI(pblock2->LastNotifyParamID());
   }
   return REF_SUCCEED;
 }
 
-void InkObject::UpdateParticles(TimeValue, INode*) { parts.SetCount(0); }
+Animatable* InkObject::SubAnim(int i) { return i == 0 ? pblock2 : nullptr; }
 
-void InkObject::BuildEmitter(TimeValue, Mesh& amesh) { amesh.FreeAll(); }
+MSTR InkObject::SubAnimName(int i, bool) { return i == 0 ? MSTR(_M("Parameters")) : MSTR(); }
+
+CreateMouseCallBack* InkObject::GetCreateMouseCallBack() {
+  InkCreate* callback = InkCreate::instance();
+  callback->SetObj(this);
+  return callback;
+}
+
+void InkObject::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
+  ParamBlockDesc2* desc = GetInkParamBlockDesc();
+  for (MapID m = 0; m < ink::kInkRolloutCount; ++m) desc->SetUserDlgProc(m, InkClearProc::instance());
+  SimpleParticle::BeginEditParams(ip, flags, prev);
+  GetInkDesc()->BeginEditParams(ip, this, flags, prev);
+}
+
+void InkObject::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
+  GetInkDesc()->EndEditParams(ip, this, flags, next);
+  SimpleParticle::EndEditParams(ip, flags, next);
+}
+
+std::vector<Point3> InkObject::ViewportParticles(TimeValue t) {
+  if (viewportSource_) return viewportSource_(t);
+  return {};  // no engine feeds the viewport in this build
+}
+
+void InkObject::UpdateParticles(TimeValue t, INode* node) {
+  if (valid && tvalid == t) return;
+  const std::vector<Point3>* positions = frameCache_.find(t);
+  std::vector<Point3> uncached;
+  if (!positions) {
+    uncached = ViewportParticles(t);
+    positions = frameCache_.fits(uncached.size()) ? frameCache_.store(t, std::move(uncached)) : &uncached;
+  }
+  const Matrix3 tm = node ? node->GetObjectTM(t) : Matrix3();
+  const int count = static_cast<int>(positions->size());
+  parts.SetCount(count);  // velocities and ages start at zero
+  for (int i = 0; i < count; ++i) parts.points[i] = (*positions)[i] * tm;
+  tvalid = t;
+  valid = TRUE;
+}
+
+void InkObject::BuildEmitter(TimeValue t, Mesh& amesh) {
+  if (pblock2->GetInt(ink::param::viewportSphere, t))
+    ink::buildViewportSphere(pblock2->GetFloat(ink::param::radius, t), amesh);
+  else
+    amesh.FreeAll();
+  amesh.InvalidateGeomCache();
+  amesh.InvalidateTopologyCache();
+}
 
 Interval InkObject::GetValidity(TimeValue t) { return Interval(t, t); }
+
+void InkObject::FreeCaches() { valid = FALSE; }
+
+Mesh* InkObject::GetRenderMesh(TimeValue, INode*, View&, BOOL& needDelete) {
+  static Mesh empty;
+  needDelete = FALSE;
+  return &empty;
+}
+
+int InkObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
+  SimpleParticle::Display(t, node, vpt, flags);
+  if (!node || !vpt || !pblock2->GetInt(ink::param::showMark, t)) return 0;
+  tsorb::drawMarkLines(*vpt->getGW(), node->GetObjectTM(t), pblock2->GetFloat(ink::param::radius, t), 1.f, kMarkText);
+  return 0;
+}
 
 MSTR InkObject::InkStatus() {
   std::string device;

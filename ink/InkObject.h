@@ -2,11 +2,14 @@
 // The ink object: a particle system standing for one orb full of ink, with
 // the "orbInk" scripting interface through which scripts start renders and
 // exports.
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Particle.h"
 #include "host/sdk/StringTable.h"
+#include "ink/ViewportFrameCache.h"
 
 class INode;
 inline constexpr Interface_ID ORB_INK_INTERFACE_ID{0x3B5D1E7A, 0x7C24F860};
@@ -49,10 +52,23 @@ class InkObject : public SimpleParticle, public InkFP {
   ReferenceTarget* Clone(RemapDir& remap) override;
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
                              BOOL propagate) override;
+  int NumSubs() override { return 1; }
+  Animatable* SubAnim(int i) override;
+  MSTR SubAnimName(int i, bool localized = true) override;
+
+  CreateMouseCallBack* GetCreateMouseCallBack() override;
+  void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) override;
+  void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) override;
 
   void UpdateParticles(TimeValue t, INode* node) override;
   void BuildEmitter(TimeValue t, Mesh& amesh) override;
   Interval GetValidity(TimeValue t) override;
+  void FreeCaches() override;
+  // The ink never renders through the host's renderer: an empty mesh that
+  // the renderer must not delete.
+  Mesh* GetRenderMesh(TimeValue t, INode* inode, View& view, BOOL& needDelete) override;
+  // The base particle display, then the "TESSARONORBINK" mark.
+  int Display(TimeValue t, INode* node, ViewExp* vpt, int flags) override;
 
   MSTR InkStatus() override;
   bool RenderFrame(INode* camera, int frame, const MSTR& file, int width, int height) override;
@@ -64,15 +80,30 @@ class InkObject : public SimpleParticle, public InkFP {
   bool RenderOver(INode* camera, int frame, const MSTR& background, const MSTR& file) override;
 
   const std::string& StatusText() const { return status_; }
+  const ink::ViewportFrameCache& FrameCache() const { return frameCache_; }
+  // Set by every parameter change; the scene gathering rebuilds the vortex
+  // and swirl tracks and clears them.
+  bool VortexTrackRebuildPending() const { return rebuildVortexTrack_; }
+  bool SwirlTrackRebuildPending() const { return rebuildSwirlTrack_; }
+
+  // The merged viewport particles at t, in object space.
+  std::vector<Point3> ViewportParticles(TimeValue t);
+  using ViewportSource = std::function<std::vector<Point3>(TimeValue)>;
+  // Replaces the viewport evaluation, so tests can feed the frame cache.
+  void SetViewportSourceForTesting(ViewportSource source) { viewportSource_ = std::move(source); }
 
  private:
   std::string status_;  // UTF-8; the last driver's one-line result
+  ink::ViewportFrameCache frameCache_;
+  bool rebuildVortexTrack_ = true;
+  bool rebuildSwirlTrack_ = true;
+  ViewportSource viewportSource_;
 };
 
 ParamBlockDesc2* GetInkParamBlockDesc();
 FPInterfaceDesc* GetOrbInkInterfaceDesc();
 
 namespace ink {
-extern const host::StringEntry kInkStrings[];
-extern const int kInkStringCount;
+// Rollout titles (40-53) and parameter labels (400-610) for the string table.
+const std::vector<host::StringEntry>& inkStrings();
 }  // namespace ink

@@ -32,4 +32,15 @@ void MarkItem::Display(MaxSDK::Graphics::DrawContext& dc) {
   dc.drawLines(points, Color(c.x, c.y, c.z));
 }
 
+void drawMarkLines(GraphicsWindow& gw, const Matrix3& tm, float size, float scale, const std::string& text) {
+  gw.setTransform(tm);
+  gw.setColor(LINE_COLOR, orb::kMarkColour.x, orb::kMarkColour.y, orb::kMarkColour.z);
+  const std::vector<orb::Vec> lines = orb::markLines(size, scale, text);
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    const Point3 seg[2] = {Point3(lines[i].x, lines[i].y, lines[i].z),
+                           Point3(lines[i + 1].x, lines[i + 1].y, lines[i + 1].z)};
+    gw.segment(seg, 1);
+  }
+}
+
 }  // namespace tsorb

@@ -35,4 +35,8 @@ class MarkItem : public MaxSDK::Graphics::ICustomRenderItem {
   int builds_ = 0;
 };
 
+// Legacy viewports: draws the mark's lines into the graphics window with
+// the given transform, in the mark colour.
+void drawMarkLines(GraphicsWindow& gw, const Matrix3& tm, float size, float scale, const std::string& text);
+
 }  // namespace tsorb

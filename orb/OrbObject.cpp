@@ -5,7 +5,6 @@
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
 #include "orb/HostMesh.h"
-#include "orb/MarkGeometry.h"
 #include "orb/MarkItem.h"
 #include "orb/OrbCreateCallBack.h"
 #include "orb/OrbMesh.h"
@@ -134,13 +133,6 @@ bool OrbObject::UpdatePerNodeItems(const MaxSDK::Graphics::UpdateDisplayContext&
 int OrbObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
   SimpleObject2::Display(t, node, vpt, flags);
   if (!node || !vpt) return 0;
-  GraphicsWindow* gw = vpt->getGW();
-  gw->setTransform(node->GetObjectTM(t));
-  gw->setColor(LINE_COLOR, orb::kMarkColour.x, orb::kMarkColour.y, orb::kMarkColour.z);
-  const std::vector<orb::Vec> lines = orb::markLines(pblock2->GetFloat(orb::param::radius, t), 1.f, kMarkText);
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-    const Point3 seg[2] = {Point3(lines[i].x, lines[i].y, lines[i].z), Point3(lines[i + 1].x, lines[i + 1].y, lines[i + 1].z)};
-    gw->segment(seg, 1);
-  }
+  tsorb::drawMarkLines(*vpt->getGW(), node->GetObjectTM(t), pblock2->GetFloat(orb::param::radius, t), 1.f, kMarkText);
   return 0;
 }

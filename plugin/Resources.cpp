@@ -25,7 +25,7 @@ void registerResources(HINSTANCE module) {
   host::addResourceStrings(module, orb::kOrbStrings, orb::kOrbStringCount);
   host::addResourceStrings(module, vortex::kStrings, vortex::kStringCount);
   host::addResourceStrings(module, orbforce::kStrings, orbforce::kStringCount);
-  host::addResourceStrings(module, ink::kInkStrings, ink::kInkStringCount);
+  host::addResourceStrings(module, ink::inkStrings().data(), static_cast<int>(ink::inkStrings().size()));
   host::addResourceStrings(module, inkmtl::kStrings, inkmtl::kStringCount);
 }
 

@@ -3,8 +3,11 @@
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/LoadLog.h"
 #include "host/sdk/ParamBlock2.h"
+#include "host/sdk/ParamMap2.h"
 
 ClassDesc2::ClassDesc2() { host::recordLoad(host::LoadItem::ClassDescriptor, this, {}); }
+
+ClassDesc2::~ClassDesc2() = default;
 
 void ClassDesc2::AddParamBlockDesc(ParamBlockDesc2* pbd) { blocks_.push_back(pbd); }
 
@@ -37,18 +40,33 @@ void ClassDesc2::MakeAutoParamBlocks(ReferenceMaker* owner) {
 
 void ClassDesc2::BeginEditParams(IObjParam*, ReferenceMaker* obj, ULONG, Animatable*) {
   open_.clear();
+  maps_.clear();
   edited_ = obj;
   for (ParamBlockDesc2* b : blocks_) {
     if (!(b->flags & P_AUTO_UI)) continue;
-    for (const RolloutDef& r : b->Rollouts()) open_.push_back({b, r.map, r.titleId});
+    IParamBlock2* block = obj ? obj->GetParamBlockByID(b->ID) : nullptr;
+    for (const RolloutDef& r : b->Rollouts()) {
+      maps_.push_back(std::make_unique<IParamMap2>(block, r.map, b->GetUserDlgProc(r.map)));
+      open_.push_back({b, r.map, r.titleId, maps_.back().get()});
+    }
   }
 }
 
 void ClassDesc2::EndEditParams(IObjParam*, ReferenceMaker*, ULONG, Animatable*) {
   open_.clear();
+  maps_.clear();
   edited_ = nullptr;
 }
 
+IParamMap2* ClassDesc2::GetParamMap(ParamBlockDesc2* pbd, short map) const {
+  for (const OpenRollout& r : open_)
+    if (r.block == pbd && r.map == map) return r.paramMap;
+  return nullptr;
+}
+
 void ClassDesc2::InvalidateUI(ParamBlockDesc2* pbd) {
-  if (pbd) pbd->InvalidateUI();
+  if (!pbd) return;
+  pbd->InvalidateUI();
+  for (const OpenRollout& r : open_)
+    if (r.block == pbd) r.paramMap->Invalidate();
 }

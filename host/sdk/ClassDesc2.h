@@ -1,6 +1,7 @@
 #pragma once
 // Class descriptors: what the host asks of every plug-in class, and the
 // automatic parameter blocks and rollouts built from registered descriptors.
+#include <memory>
 #include <vector>
 
 #include "host/sdk/ClassIDs.h"
@@ -11,6 +12,7 @@ class ReferenceMaker;
 class Animatable;
 class ParamBlockDesc2;
 class FPInterfaceDesc;
+class IParamMap2;
 using IObjParam = Interface;
 
 class ClassDesc {
@@ -39,11 +41,13 @@ struct OpenRollout {
   ParamBlockDesc2* block;
   short map;
   int titleId;
+  IParamMap2* paramMap;  // owned by the descriptor while open
 };
 
 class ClassDesc2 : public ClassDesc {
  public:
   ClassDesc2();
+  ~ClassDesc2() override;
 
   void AddParamBlockDesc(ParamBlockDesc2* pbd);
   int NumParamBlockDescs() const { return static_cast<int>(blocks_.size()); }
@@ -63,11 +67,14 @@ class ClassDesc2 : public ClassDesc {
   void EndEditParams(IObjParam* ip, ReferenceMaker* obj, ULONG flags, Animatable* next);
   void InvalidateUI(ParamBlockDesc2* pbd);
   const std::vector<OpenRollout>& OpenRollouts() const { return open_; }
+  // The open rollout of a block's map, or null.
+  IParamMap2* GetParamMap(ParamBlockDesc2* pbd, short map) const;
   ReferenceMaker* EditedObject() const { return edited_; }
 
  private:
   std::vector<ParamBlockDesc2*> blocks_;
   std::vector<FPInterfaceDesc*> interfaces_;
   std::vector<OpenRollout> open_;
+  std::vector<std::unique_ptr<IParamMap2>> maps_;
   ReferenceMaker* edited_ = nullptr;
 };

@@ -13,12 +13,14 @@ void Hold::Put(RestoreObj* rob) {
   open_.emplace_back(rob);
 }
 
-void Hold::Accept(const MCHAR*) {
+void Hold::Accept(const MCHAR* name) {
   if (depth_ == 0) return;
   if (--depth_ > 0) return;
   if (!open_.empty()) {
     done_.push_back(std::move(open_));
+    names_.push_back(name ? name : _M(""));
     undone_.clear();
+    undoneNames_.clear();
   }
   open_.clear();
 }
@@ -36,6 +38,8 @@ bool Hold::Undo() {
   done_.pop_back();
   for (auto it = step.rbegin(); it != step.rend(); ++it) (*it)->Restore(TRUE);
   undone_.push_back(std::move(step));
+  undoneNames_.push_back(names_.back());
+  names_.pop_back();
   return true;
 }
 
@@ -45,6 +49,8 @@ bool Hold::Redo() {
   undone_.pop_back();
   for (auto& r : step) r->Redo();
   done_.push_back(std::move(step));
+  names_.push_back(undoneNames_.back());
+  undoneNames_.pop_back();
   return true;
 }
 
@@ -54,4 +60,6 @@ void Hold::Clear() {
   open_.clear();
   done_.clear();
   undone_.clear();
+  names_.clear();
+  undoneNames_.clear();
 }

@@ -27,6 +27,8 @@ class Hold {
   bool Undo();
   bool Redo();
   int UndoDepth() const { return static_cast<int>(done_.size()); }
+  // The name the step that Undo would undo was accepted under; empty if none.
+  MSTR UndoName() const { return names_.empty() ? MSTR() : names_.back(); }
   void Clear();
 
  private:
@@ -35,7 +37,9 @@ class Hold {
   int suspended_ = 0;
   Step open_;
   std::vector<Step> done_;
+  std::vector<MSTR> names_;  // of the done steps
   std::vector<Step> undone_;
+  std::vector<MSTR> undoneNames_;
 };
 
 extern Hold theHold;

@@ -44,12 +44,29 @@ class Object : public BaseObject {
   virtual int RenderEnd(TimeValue t) { (void)t; return 0; }
   virtual int IsRenderable() { return FALSE; }
   virtual int IsParticleSystem() { return FALSE; }
+  // Discards the evaluated state so that the next evaluation rebuilds it.
+  virtual void FreeCaches() {}
+};
+
+// The view a render mesh is built for.
+class View {
+ public:
+  virtual ~View() = default;
+  Matrix3 worldToView;
+  float screenW = 640, screenH = 480;
 };
 
 class GeomObject : public Object {
  public:
   SClass_ID SuperClassID() override { return GEOMOBJECT_CLASS_ID; }
   int IsRenderable() override { return TRUE; }
+  // The mesh the host's renderer draws; needDelete tells the renderer whether
+  // it owns the result. Null: nothing to render.
+  virtual Mesh* GetRenderMesh(TimeValue t, INode* inode, View& view, BOOL& needDelete) {
+    (void)t; (void)inode; (void)view;
+    needDelete = FALSE;
+    return nullptr;
+  }
 };
 
 class TriObject : public GeomObject {

@@ -5,9 +5,11 @@
 #include <set>
 
 #include "host/sdk/ClassDesc2.h"
+#include "host/sdk/Hold.h"
 #include "host/sdk/LoadLog.h"
 #include "host/sdk/Material.h"
 #include "host/sdk/Node.h"
+#include "host/sdk/ParamMap2.h"
 
 namespace {
 bool gAnimating = false;
@@ -59,6 +61,29 @@ int ParamBlockDesc2::NameToIndex(const MCHAR* name) const {
 const ParamDef* ParamBlockDesc2::GetParamDef(ParamID id) const {
   const int i = IDtoIndex(id);
   return i < 0 ? nullptr : &params_[i];
+}
+
+void ParamBlockDesc2::SetUserDlgProc(MapID map, ParamMap2UserDlgProc* proc) {
+  userProcs_.resize(rollouts_.size(), nullptr);
+  for (std::size_t i = 0; i < rollouts_.size(); ++i)
+    if (rollouts_[i].map == map) userProcs_[i] = proc;
+}
+
+void ParamBlockDesc2::InvalidateUI(ParamID id) {
+  ++uiInvalidations_;
+  lastInvalidatedParam_ = id;
+  if (!cd) return;
+  const ParamDef* def = GetParamDef(id);
+  for (const RolloutDef& r : rollouts_) {
+    if (def && def->ui.map != r.map) continue;
+    if (IParamMap2* map = cd->GetParamMap(this, r.map)) map->Invalidate();
+  }
+}
+
+ParamMap2UserDlgProc* ParamBlockDesc2::GetUserDlgProc(MapID map) const {
+  for (std::size_t i = 0; i < rollouts_.size() && i < userProcs_.size(); ++i)
+    if (rollouts_[i].map == map) return userProcs_[i];
+  return nullptr;
 }
 
 const RolloutDef* ParamBlockDesc2::FindRollout(MapID map) const {
@@ -113,15 +138,19 @@ void IParamBlock2::resetValue(int index) {
 }
 
 void IParamBlock2::ResetAll() {
-  for (int i = 0; i < desc_->Count(); ++i) resetValue(i);
+  for (int i = 0; i < desc_->Count(); ++i) {
+    hold(desc_->GetParamDefByIndex(i).id);
+    resetValue(i);
+  }
   changed();
 }
 
 void IParamBlock2::Reset(ParamID id) {
   const int i = desc_->IDtoIndex(id);
   if (i < 0) return;
+  hold(id);
   resetValue(i);
-  changed();
+  changed(id);
 }
 
 IParamBlock2::Slot* IParamBlock2::slot(ParamID id, int tabIndex, const ParamDef** def) {
@@ -356,8 +385,9 @@ BOOL IParamBlock2::SetValue(ParamID id, TimeValue t, float v, int tabIndex) {
   const ParamDef* def;
   Slot* s = slot(id, tabIndex, &def);
   if (!s || !isNumeric(def->type) || !std::isfinite(v)) return FALSE;
+  hold(id);
   writeNumber(*def, *s, t, v);
-  changed();
+  changed(id);
   return TRUE;
 }
 
@@ -365,8 +395,9 @@ BOOL IParamBlock2::SetValue(ParamID id, TimeValue t, int v, int tabIndex) {
   const ParamDef* def;
   Slot* s = slot(id, tabIndex, &def);
   if (!s || !isNumeric(def->type)) return FALSE;
+  hold(id);
   writeNumber(*def, *s, t, v);
-  changed();
+  changed(id);
   return TRUE;
 }
 
@@ -374,8 +405,9 @@ BOOL IParamBlock2::SetValue(ParamID id, TimeValue t, const Point3& v, int tabInd
   const ParamDef* def;
   Slot* s = slot(id, tabIndex, &def);
   if (!s || !isVector(def->type)) return FALSE;
+  hold(id);
   writeVector(*def, *s, t, v);
-  changed();
+  changed(id);
   return TRUE;
 }
 
@@ -396,8 +428,10 @@ bool IParamBlock2::writeRef(ParamID id, int tabIndex, ReferenceTarget* target, i
   const ParamDef* def;
   Slot* s = slot(id, tabIndex, &def);
   if (!s || BaseType(def->type) != wantedType) return false;
+  hold(id);
+  s = slot(id, tabIndex, &def);
   setRef(*s, target);
-  changed();
+  changed(id);
   return true;
 }
 
@@ -409,8 +443,10 @@ BOOL IParamBlock2::SetValue(ParamID id, TimeValue, const MCHAR* v, int tabIndex)
   const ParamDef* def;
   Slot* s = slot(id, tabIndex, &def);
   if (!s || !isText(def->type)) return FALSE;
+  hold(id);
+  s = slot(id, tabIndex, &def);
   s->text = v ? v : _M("");
-  changed();
+  changed(id);
   return TRUE;
 }
 
@@ -424,23 +460,25 @@ BOOL IParamBlock2::SetCount(ParamID id, int n) {
   if (i < 0 || n < 0) return FALSE;
   const ParamDef& def = desc_->GetParamDefByIndex(i);
   if (!IsTabType(def.type)) return FALSE;
+  hold(id);
   std::vector<Slot>& slots = values_[i].slots;
   for (std::size_t k = static_cast<std::size_t>(n); k < slots.size(); ++k) setRef(slots[k], nullptr);
   slots.resize(static_cast<std::size_t>(n), defaultSlot(def));
-  changed();
+  changed(id);
   return TRUE;
 }
 
 int IParamBlock2::Append(ParamID id, int num, INode** nodes) {
   const int i = desc_->IDtoIndex(id);
   if (i < 0 || num < 0 || desc_->GetParamDefByIndex(i).type != TYPE_INODE_TAB) return -1;
+  hold(id);
   std::vector<Slot>& slots = values_[i].slots;
   const int first = static_cast<int>(slots.size());
   for (int k = 0; k < num; ++k) {
     slots.emplace_back();
     setRef(slots.back(), nodes ? nodes[k] : nullptr);
   }
-  changed();
+  changed(id);
   return first;
 }
 
@@ -449,9 +487,10 @@ BOOL IParamBlock2::Delete(ParamID id, int start, int num) {
   if (i < 0 || !IsTabType(desc_->GetParamDefByIndex(i).type)) return FALSE;
   std::vector<Slot>& slots = values_[i].slots;
   if (start < 0 || num < 0 || start + num > static_cast<int>(slots.size())) return FALSE;
+  hold(id);
   for (int k = start; k < start + num; ++k) setRef(slots[k], nullptr);
   slots.erase(slots.begin() + start, slots.begin() + start + num);
-  changed();
+  changed(id);
   return TRUE;
 }
 
@@ -490,4 +529,86 @@ void IParamBlock2::TargetDeleted(RefTargetHandle target) {
   changed();
 }
 
-void IParamBlock2::changed() { NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE); }
+void IParamBlock2::changed(ParamID id) {
+  lastNotifyParam_ = id;
+  NotifyDependents(FOREVER, PART_ALL, REFMSG_CHANGE);
+}
+
+// ---------------------------------------------------------------- undo
+
+// One parameter's value before a change. The record keeps the block and
+// every node, material or map of the value alive as a dependent, so an undo
+// can put back a material that the change released.
+class IParamBlock2::ValueRestore : public RestoreObj, public ReferenceMaker {
+ public:
+  ValueRestore(IParamBlock2* block, ParamID id) : block_(block), id_(id) {
+    block_->AddDependent(this);
+    before_ = capture();
+  }
+  ~ValueRestore() override {
+    release(before_);
+    release(after_);
+    if (block_) {
+      block_->RemoveDependent(this);
+      if (block_->DependentCount() == 0) block_->DeleteThis();
+    }
+  }
+  void Restore(int) override {
+    if (!block_) return;
+    release(after_);
+    after_ = capture();
+    apply(before_);
+  }
+  void Redo() override {
+    if (block_) apply(after_);
+  }
+  RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override {
+    return REF_SUCCEED;
+  }
+  void TargetDeleted(RefTargetHandle target) override {
+    if (target == block_) block_ = nullptr;
+    for (std::vector<Slot>* v : {&before_, &after_})
+      for (Slot& s : *v)
+        if (s.ref == target) s.ref = nullptr;
+  }
+
+ private:
+  std::vector<Slot> capture() {
+    const int i = block_->desc_->IDtoIndex(id_);
+    std::vector<Slot> v = i < 0 ? std::vector<Slot>{} : block_->values_[i].slots;
+    for (Slot& s : v)
+      if (s.ref) s.ref->AddDependent(this);
+    return v;
+  }
+  void release(std::vector<Slot>& v) {
+    for (Slot& s : v) {
+      if (!s.ref) continue;
+      ReferenceTarget* r = s.ref;
+      s.ref = nullptr;
+      r->RemoveDependent(this);
+      if (r->DependentCount() == 0 && dynamic_cast<MtlBase*>(r)) r->DeleteThis();
+    }
+    v.clear();
+  }
+  void apply(const std::vector<Slot>& v) {
+    const int i = block_->desc_->IDtoIndex(id_);
+    if (i < 0) return;
+    std::vector<Slot>& slots = block_->values_[i].slots;
+    for (Slot& s : slots) block_->setRef(s, nullptr);
+    slots.clear();
+    for (const Slot& s : v) {
+      slots.push_back(s);
+      slots.back().ref = nullptr;
+      block_->setRef(slots.back(), s.ref);
+    }
+    block_->changed(id_);
+  }
+
+  IParamBlock2* block_;
+  ParamID id_;
+  std::vector<Slot> before_, after_;
+};
+
+void IParamBlock2::hold(ParamID id) {
+  if (theHold.Holding()) theHold.Put(new ValueRestore(this, id));
+}

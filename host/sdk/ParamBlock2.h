@@ -11,6 +11,7 @@
 
 class ClassDesc2;
 class INode;
+class ParamMap2UserDlgProc;
 class Mtl;
 class Texmap;
 
@@ -87,13 +88,25 @@ class ParamBlockDesc2 {
   // range, table parameters without the variable-size flag); empty when sound.
   std::vector<MSTR> Validate() const;
 
+  // The user dialog procedure of a rollout (null for none); rollouts opened
+  // later hand it their control messages.
+  void SetUserDlgProc(MapID map, ParamMap2UserDlgProc* proc);
+  ParamMap2UserDlgProc* GetUserDlgProc(MapID map) const;
+
+  // Refreshes the open rollouts: all of them, or the one showing a
+  // parameter (all for -1).
   void InvalidateUI() { ++uiInvalidations_; }
+  void InvalidateUI(ParamID id);
   int UIInvalidations() const { return uiInvalidations_; }
+  // The parameter named by the last InvalidateUI(id), -1 before any.
+  ParamID LastInvalidatedParam() const { return lastInvalidatedParam_; }
 
  private:
   std::vector<RolloutDef> rollouts_;
   std::vector<ParamDef> params_;
+  std::vector<ParamMap2UserDlgProc*> userProcs_;  // by rollout index
   int uiInvalidations_ = 0;
+  ParamID lastInvalidatedParam_ = -1;
 };
 
 class IParamBlock2 : public ReferenceTarget {
@@ -149,6 +162,9 @@ class IParamBlock2 : public ReferenceTarget {
   int Append(ParamID id, int num, INode** nodes);
   BOOL Delete(ParamID id, int start, int num);
 
+  // The parameter whose change was announced last (-1: the whole block).
+  ParamID LastNotifyParamID() const { return lastNotifyParam_; }
+
   int KeyCount(ParamID id) const;
   bool IsAnimated(ParamID id) const { return KeyCount(id) > 0; }
   // Every parameter back to its default, keys removed.
@@ -176,6 +192,8 @@ class IParamBlock2 : public ReferenceTarget {
   struct Value {
     std::vector<Slot> slots;  // one for a plain parameter, the table otherwise
   };
+  class ValueRestore;
+  friend class ValueRestore;
 
   Slot* slot(ParamID id, int tabIndex, const ParamDef** def);
   const Slot* slot(ParamID id, int tabIndex, const ParamDef** def) const;
@@ -188,10 +206,13 @@ class IParamBlock2 : public ReferenceTarget {
   bool writeVector(const ParamDef& def, Slot& s, TimeValue t, const Point3& v);
   bool writeRef(ParamID id, int tabIndex, ReferenceTarget* target, int wantedType);
   void setRef(Slot& s, ReferenceTarget* target);
-  void changed();
+  // Records the parameter's value for undo while the hold is on.
+  void hold(ParamID id);
+  void changed(ParamID id = -1);
 
   ParamBlockDesc2* desc_;
   ReferenceMaker* owner_;
+  ParamID lastNotifyParam_ = -1;
   std::vector<Value> values_;  // by parameter index
 };
 

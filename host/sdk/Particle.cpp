@@ -1,5 +1,9 @@
 #include "host/sdk/Particle.h"
 
+#include "host/sdk/Node.h"
+
+SimpleParticle* SimpleParticle::editOb = nullptr;
+
 void ParticleSys::SetCount(int n) {
   const std::size_t count = n < 0 ? 0 : static_cast<std::size_t>(n);
   points.assign(count, Point3());
@@ -23,4 +27,29 @@ Point3 SimpleParticle::ParticlePosition(TimeValue t, int i) {
 ObjectState SimpleParticle::Eval(TimeValue t) {
   Update(t);
   return ObjectState(this);
+}
+
+void SimpleParticle::BeginEditParams(IObjParam*, ULONG, Animatable*) { editOb = this; }
+
+void SimpleParticle::EndEditParams(IObjParam*, ULONG, Animatable*) {
+  if (editOb == this) editOb = nullptr;
+}
+
+int SimpleParticle::Display(TimeValue t, INode* node, ViewExp* vpt, int) {
+  if (!node || !vpt) return 0;
+  Update(t, node);
+  GraphicsWindow* gw = vpt->getGW();
+  gw->setTransform(node->GetObjectTM(t));
+  const DWORD wire = node->GetWireColor();
+  gw->setColor(LINE_COLOR, (wire & 0xFF) / 255.f, ((wire >> 8) & 0xFF) / 255.f, ((wire >> 16) & 0xFF) / 255.f);
+  const auto count = static_cast<DWORD>(mesh.verts.size());
+  for (const Face& f : mesh.faces) {
+    for (int e = 0; e < 3; ++e) {
+      const DWORD a = f.v[e], b = f.v[(e + 1) % 3];
+      if (!f.getEdgeVis(e) || a >= count || b >= count) continue;
+      const Point3 seg[2] = {mesh.verts[a], mesh.verts[b]};
+      gw->segment(seg, 1);
+    }
+  }
+  return 0;
 }

@@ -35,6 +35,14 @@ class SimpleParticle : public ParamBlockOwner<ParticleObject> {
   // Fills the particles and the emitter for t unless they are valid there.
   void Update(TimeValue t, INode* node = nullptr);
 
+  // The base particle-system panel: the object being edited, or null.
+  static SimpleParticle* editOb;
+  void BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) override;
+  void EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) override;
+  // The base display: the emitter mesh's visible edges with the node's
+  // object transform (the particles are drawn by the viewport itself).
+  int Display(TimeValue t, INode* node, ViewExp* vpt, int flags) override;
+
   int NumParticles() override { return parts.Count(); }
   Point3 ParticlePosition(TimeValue t, int i) override;
   ObjectState Eval(TimeValue t) override;

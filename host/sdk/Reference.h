@@ -38,6 +38,10 @@ class Animatable {
   virtual int NumParamBlocks() { return 0; }
   virtual IParamBlock2* GetParamBlock(int i) { (void)i; return nullptr; }
   virtual IParamBlock2* GetParamBlockByID(BlockID id);
+  // Sub-anims: the animatable children shown in track views.
+  virtual int NumSubs() { return 0; }
+  virtual Animatable* SubAnim(int i) { (void)i; return nullptr; }
+  virtual MSTR SubAnimName(int i, bool localized = true) { (void)i; (void)localized; return MSTR(); }
   virtual void DeleteThis() { delete this; }
 };
 

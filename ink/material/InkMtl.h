@@ -1,6 +1,8 @@
 #pragma once
 // The ink material: ink looks (absorption, scatter, emission, colour maps,
-// falloff) that scene objects and the ink object carry.
+// falloff) that scene objects and the ink object carry. The ink object
+// reads the parameters through IInkMaterial; the host's renderers see a
+// simple lit colour.
 #include "host/sdk/Material.h"
 #include "host/sdk/ParamBlockOwner.h"
 #include "host/sdk/StringTable.h"
@@ -16,6 +18,8 @@ class IInkMaterial : public BaseInterface {
   virtual IParamBlock2* GetInkParamBlock() = 0;
 };
 
+// The two map slots (0 colour map, 1 emission map) are the material's
+// ISubMap part, which every host material carries.
 class InkMtl : public ParamBlockOwner<Mtl>, public IInkMaterial {
  public:
   InkMtl();
@@ -27,10 +31,38 @@ class InkMtl : public ParamBlockOwner<Mtl>, public IInkMaterial {
   ReferenceTarget* Clone(RemapDir& remap) override;
   RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
                              BOOL propagate) override;
+
+  // Map slots.
+  int NumSubTexmaps() override { return 2; }
+  Texmap* GetSubTexmap(int i) override;
+  void SetSubTexmap(int i, Texmap* m) override;
+  MSTR GetSubTexmapSlotName(int i, bool localized = true) override;
+
+  // Host queries, answered from the values read by the last Update.
+  void Update(TimeValue t, Interval& valid) override;
   Interval Validity(TimeValue t) override;
+  void Reset() override;
+  Color GetAmbient(int mtlNum = 0, BOOL backFace = FALSE) override;
+  Color GetDiffuse(int mtlNum = 0, BOOL backFace = FALSE) override;
+  float GetXParency(int mtlNum = 0, BOOL backFace = FALSE) override;
+  BOOL GetSelfIllumColorOn(int mtlNum = 0, BOOL backFace = FALSE) override;
+  Color GetSelfIllumColor(int mtlNum = 0, BOOL backFace = FALSE) override;
+  void Shade(ShadeContext& sc) override;
 
  private:
-  Interval ivalid;
+  // The parameters the host queries use, read at one time.
+  struct Look {
+    Color base{1, 1, 1};
+    Color emission;  // emission colour x amount
+    float opacity = 1;
+    float colorStrength = 1;
+    float ambient = 0;
+  };
+  void readLook(TimeValue t);
+  const Look& look();
+
+  Look look_;
+  Interval ivalid;  // where look_ holds; empty: read again
 };
 
 ParamBlockDesc2* GetInkMtlParamBlockDesc();

@@ -113,6 +113,74 @@ TEST(RunnerTest, ParamsJsonDescribesEveryParameter) {
   EXPECT_EQ(nlohmann::json::parse(orbink("params TessaronOrbVortexForce --json").out)["params"].size(), 16u);
 }
 
+TEST(RunnerTest, ParamsJsonListsTheInkTableInIdOrder) {
+  const RunResult r = orbink("params TessaronOrbInk --json");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto table = nlohmann::json::parse(r.out);
+  EXPECT_EQ(table["block"], "InkParameters");
+  ASSERT_EQ(table["params"].size(), 211u);
+  for (int i = 0; i < 211; ++i) EXPECT_EQ(table["params"][i]["id"], i);
+  EXPECT_EQ(table["params"][11], nlohmann::json::parse(R"({"id": 11, "name": "sheetThickness", "type": "float",
+    "default": 0.0015, "min": 0, "max": 0.1, "label": "Sheet thickness", "animatable": true, "rollout": "Ink Particles"})"));
+  EXPECT_EQ(table["params"][17], nlohmann::json::parse(R"js({"id": 17, "name": "startFrame", "type": "int",
+    "default": 0, "min": -100000, "max": 100000, "label": "Start frame (no loop)", "animatable": false, "rollout": "Flow"})js"));
+  EXPECT_EQ(table["params"][116]["type"], "material");
+  EXPECT_EQ(table["params"][133]["type"], "filename");
+  EXPECT_EQ(table["params"][167]["rollout"], "About / Help");
+  EXPECT_EQ(table["params"][210]["label"], "Ink dims the caustic (0 none, 1 full ink shadow)");
+}
+
+TEST(RunnerTest, ViewportDrawsTheInkSphereAndItsMark) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_ink_view_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "view.json";
+  const auto png = dir / "view.png";
+  auto count = [&](bool showMark, int& wire, int& mark) {
+    std::ofstream(scene) << R"({"nodes": [
+      {"name": "Ink", "class": "TessaronOrbInk", "wireColor": [1, 0, 0],
+       "params": {"showMark": )" << (showMark ? "true" : "false") << R"(}},
+      {"name": "Cam", "class": "camera", "fov": 60, "position": [160, 0, 400], "target": [160, 0, 0]}]})";
+    const RunResult r = orbink("viewport " + scene.string() + " --camera Cam --out " + png.string() + " --size 320x160");
+    ASSERT_EQ(r.code, 0) << r.err;
+    int w = 0, h = 0, channels = 0;
+    unsigned char* pixels = stbi_load(png.string().c_str(), &w, &h, &channels, 3);
+    ASSERT_NE(pixels, nullptr);
+    wire = mark = 0;
+    for (int i = 0; i < w * h; ++i) {
+      const unsigned char* p = pixels + 3 * i;
+      if (p[0] == 255 && p[1] == 0 && p[2] == 0) ++wire;
+      if (p[0] == 180 && p[1] == 255 && p[2] == 224) ++mark;
+    }
+    stbi_image_free(pixels);
+  };
+  int wire = 0, mark = 0;
+  count(true, wire, mark);
+  EXPECT_GT(wire, 100);  // the sphere's rings and meridians in the wire colour
+  EXPECT_GT(mark, 20);   // "TESSARONORBINK" in the mark colour
+  count(false, wire, mark);
+  EXPECT_GT(wire, 100);
+  EXPECT_EQ(mark, 0);
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunnerTest, MeshWritesTheInkEmitterSphere) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_ink_mesh_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "ink.json", obj = dir / "ink.obj";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Ink", "class": "TessaronOrbInk", "params": {"radius": 5}},
+    {"name": "Bare", "class": "TessaronOrbInk", "params": {"viewportSphere": false}}]})";
+  RunResult r = orbink("mesh " + scene.string() + " Ink --out " + obj.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "1986 vertices, 3968 faces\n");
+  std::ifstream in(obj);
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "v 0 0 5");  // the north pole at the radius
+  EXPECT_EQ(orbink("mesh " + scene.string() + " Ink --render --out " + obj.string()).out, "0 vertices, 0 faces\n");
+  EXPECT_EQ(orbink("mesh " + scene.string() + " Bare --out " + obj.string()).out, "0 vertices, 0 faces\n");
+  std::filesystem::remove_all(dir);
+}
+
 TEST(RunnerTest, FailuresAreOneLineOnStderrWithNonZeroExit) {
   RunResult r = orbink("params Teapot");
   EXPECT_NE(r.code, 0);

@@ -1,0 +1,17 @@
+#include "ink/InkParamTable.h"
+
+namespace ink {
+
+namespace {
+constexpr InkParamRow kRows[] = {
+#define INK_PARAM(id, name, kind, def, lo, hi, rollout, label) \
+  {id, _M(#name), InkParamKind::kind, def, lo, hi, rollout, _M(label)},
+#include "ink/InkParamRows.inc"
+#undef INK_PARAM
+};
+static_assert(std::size(kRows) == kInkParamCount);
+}  // namespace
+
+std::span<const InkParamRow> inkParamRows() { return kRows; }
+
+}  // namespace ink
