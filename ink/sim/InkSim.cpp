@@ -300,6 +300,10 @@ bool InkSim::advance(float t, std::string& error) {
     error = "not configured";
     return false;
   }
+  if (!std::isfinite(t)) {
+    error = "invalid time";  // a NaN or infinite time would give no step count
+    return false;
+  }
   if (hasState_ && time_ == t) return true;
   const auto started = std::chrono::steady_clock::now();
   const bool ok = streamed_ ? advanceStreamed(t, error) : advanceResident(t, error);

@@ -3,6 +3,7 @@
 // text. The cpu backend plays a 4 GiB device here (the test's environment).
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -271,6 +272,10 @@ TEST_F(InkSimTest, FailureTexts) {
   EXPECT_EQ(error, "launch failed");
   EXPECT_FALSE(sim.hasState());
   at(sim, 0.5f);  // the next advance reseeds
+  EXPECT_FALSE(sim.advance(NAN, error));
+  EXPECT_EQ(error, "invalid time");
+  EXPECT_FALSE(sim.advance(INFINITY, error));
+  EXPECT_TRUE(sim.hasState());  // the state at 0.5 s is kept
   gpu::faults::failCopy(1);
   EXPECT_FALSE(ink::downloadInk(sim, 10, positions, nullptr, error));
   EXPECT_EQ(error, "download failed");
