@@ -9,7 +9,8 @@ namespace app {
 // Hands the plug-in library's classes to the host's class directory.
 void loadLibrary();
 
-int runInfo();
+// `verbose` adds the host pool's thread count.
+int runInfo(bool verbose);
 int runClasses(bool json);
 int runParams(const std::string& className, bool json);
 int runScene(const std::string& scenePath);
@@ -23,6 +24,9 @@ int runViewport(const std::string& scenePath, const std::string& cameraName, dou
 int runForce(const std::string& scenePath, const std::string& nodeName, double frame);
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
+
+// Prints each kernel launched so far, "kernel <name>: <n> launches, <s> s", on stderr.
+void printKernelStats();
 
 // Prints "orbink: <message>" to stderr and returns 1.
 int fail(const std::string& message);

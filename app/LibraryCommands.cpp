@@ -7,6 +7,8 @@
 #include "app/Commands.h"
 #include "app/ParamTable.h"
 #include "gpu/Device.h"
+#include "gpu/HostParallel.h"
+#include "gpu/KernelStats.h"
 #include "host/loader/ClassDirectory.h"
 #include "host/sdk/ParamBlock2.h"
 #include "ink/sim/GpuContext.h"
@@ -23,13 +25,20 @@ int fail(const std::string& message) {
 
 void loadLibrary() { host::classDirectory().addLibrary(LibNumberClasses(), LibClassDesc); }
 
-int runInfo() {
+int runInfo(bool verbose) {
   std::string device;
   ink::describeDevice(device);
   std::printf("%s\n%s\n", host::narrow(LibDescription()).c_str(), device.c_str());
   std::printf("capacity: %.1f million particles\n", ink::gpuCapacityMillions());
   std::printf("backend: %s\n", gpu::backendName());
+  if (verbose) std::printf("host threads: %d\n", gpu::hostThreadCount());
   return 0;
+}
+
+void printKernelStats() {
+  for (const gpu::KernelStats& k : gpu::kernelStats())
+    std::fprintf(stderr, "kernel %s: %llu launches, %.3f s\n", k.name.c_str(),
+                 static_cast<unsigned long long>(k.launches), k.seconds);
 }
 
 int runClasses(bool asJson) {

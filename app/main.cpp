@@ -7,6 +7,9 @@
 int main(int argc, char** argv) {
   CLI::App cli{"orbink - glass orbs full of ink, from the command line"};
   cli.require_subcommand(1);
+  cli.fallthrough();
+  bool verbose = false;
+  cli.add_flag("-v,--verbose", verbose, "after the command, print each kernel's launches and time on stderr");
 
   auto* info = cli.add_subcommand("info", "library description, device line and particle capacity");
 
@@ -74,19 +77,25 @@ int main(int argc, char** argv) {
   }
 
   app::loadLibrary();
-  if (*info) return app::runInfo();
-  if (*classes) return app::runClasses(classesJson);
-  if (*params) return app::runParams(paramsClass, paramsJson);
-  if (*scene) return app::runScene(scenePath);
-  if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
-  if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
-  if (*viewport) {
-    int w = 0, h = 0;
-    char x = 0;
-    if (std::sscanf(viewSize.c_str(), "%d%c%d", &w, &x, &h) != 3 || x != 'x') return app::fail("--size expects WIDTHxHEIGHT");
-    return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
-  }
-  if (*force) return app::runForce(scenePath, forceNode, forceFrame);
-  if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
-  return 1;
+  const auto run = [&]() -> int {
+    if (*info) return app::runInfo(verbose);
+    if (*classes) return app::runClasses(classesJson);
+    if (*params) return app::runParams(paramsClass, paramsJson);
+    if (*scene) return app::runScene(scenePath);
+    if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
+    if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
+    if (*viewport) {
+      int w = 0, h = 0;
+      char x = 0;
+      if (std::sscanf(viewSize.c_str(), "%d%c%d", &w, &x, &h) != 3 || x != 'x')
+        return app::fail("--size expects WIDTHxHEIGHT");
+      return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
+    }
+    if (*force) return app::runForce(scenePath, forceNode, forceFrame);
+    if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
+    return 1;
+  };
+  const int status = run();
+  if (verbose) app::printKernelStats();
+  return status;
 }

@@ -4,7 +4,7 @@
 // Plain 32-bit fields only, so the record copies to the device unchanged.
 #include <cstdint>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace swirl {
 

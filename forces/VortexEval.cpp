@@ -6,17 +6,16 @@
 #include "forces/VortexParams.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
+#include "util/Math.h"
 
 namespace vortex {
 
 namespace {
-constexpr float kTwoPi = 6.28318530717958647692f;
-constexpr float kDegToRad = 3.14159265358979323846f / 180.f;
+using util::kDegToRad;
+using util::kTwoPi;
 
-orb::Vec normalised(orb::Vec v) {
-  const float l = orb::length(v);
-  return l > 0 ? v * (1.f / l) : v;
-}
+// v at unit length; a zero vector stays zero.
+orb::Vec normalised(orb::Vec v) { return util::normalizedOr(v, v); }
 
 float userNumber(const INode& node, const MCHAR* key, float fallback) {
   float v = fallback;
@@ -56,8 +55,8 @@ orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float
   p = {p.x, p.y * std::cos(ax) - p.z * std::sin(ax), p.y * std::sin(ax) + p.z * std::cos(ax)};
 
   const orb::Vec reference = std::fabs(p.z) < 0.9f ? orb::Vec{0, 0, 1} : orb::Vec{1, 0, 0};
-  const orb::Vec t1 = normalised(orb::cross(p, reference));
-  const orb::Vec t2 = orb::cross(p, t1);
+  const orb::Vec t1 = normalised(util::cross(p, reference));
+  const orb::Vec t2 = util::cross(p, t1);
 
   const float omega = kTwoPi * seconds / std::max(loopSeconds, 0.1f);
   const std::uint32_t x = static_cast<std::uint32_t>(i) * 0xD8163841u;

@@ -3,11 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include "util/Math.h"
+
 namespace vortex {
 
 namespace {
-constexpr float kTwoPi = 6.28318530717958647692f;
-constexpr float kDegToRad = 3.14159265358979323846f / 180.f;
+using util::kDegToRad;
+using util::kTwoPi;
 // An off vortex sits this many spreads away, so its weight is only the floor.
 constexpr float kOffDistance = 1e6f;
 

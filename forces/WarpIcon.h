@@ -2,7 +2,7 @@
 // The viewport icon shared by both space warps: an octahedron of half size
 // c, and for the Vortex Force a small tetrahedron at each vortex axis.
 #include "host/sdk/Mesh.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace forces {
 

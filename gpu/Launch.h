@@ -7,6 +7,7 @@
 
 #include "gpu/Config.h"
 #include "gpu/Device.h"
+#include "gpu/KernelStats.h"
 
 namespace gpu {
 
@@ -24,10 +25,11 @@ __global__ void forEachKernel(Body body, std::int64_t count) {
   if (i < count) body(i);
 }
 
+// `name` labels the launch in the per-kernel counts (gpu/KernelStats.h).
 template <class Body>
 Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
-  (void)name;
   if (count <= 0) return Success;
+  detail::recordLaunch(name, 0.0);
   const std::int64_t blocks = (count + kThreadsPerBlock - 1) / kThreadsPerBlock;
   forEachKernel<<<static_cast<unsigned>(blocks), kThreadsPerBlock, 0,
                   reinterpret_cast<cudaStream_t>(stream)>>>(body, count);
@@ -37,17 +39,17 @@ Status forEach(const char* name, std::int64_t count, Body body, Stream stream = 
 #elif !defined(ORB_GPU_BACKEND_CUDA)
 
 namespace detail {
-// Runs range(begin, end) over disjoint slices of [0, count) on the pool and
-// waits for all of them.
-void parallelFor(std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& range);
+// Runs range(begin, end) over disjoint slices of [0, count) on the pool,
+// waits for all of them and counts the launch under `name`.
+void parallelFor(const char* name, std::int64_t count, const std::function<void(std::int64_t, std::int64_t)>& range);
 }
 
+// `name` labels the launch in the per-kernel counts and times (gpu/KernelStats.h).
 template <class Body>
 Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
-  (void)name;
   (void)stream;
   if (count <= 0) return Success;
-  detail::parallelFor(count, [&body](std::int64_t begin, std::int64_t end) {
+  detail::parallelFor(name, count, [&body](std::int64_t begin, std::int64_t end) {
     for (std::int64_t i = begin; i < end; ++i) body(i);
   });
   return detail::launchStatus();

@@ -1,10 +1,9 @@
 #include "orb/ClothSolver.h"
 
 #include <algorithm>
-#include <barrier>
 #include <cmath>
-#include <thread>
 
+#include "gpu/HostParallel.h"
 #include "orb/ClothStep.h"
 
 namespace orb {
@@ -26,13 +25,13 @@ std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const st
   std::vector<ColumnDrive> columns(static_cast<std::size_t>(grid.across + 1));
   for (int c = 0; c <= grid.across; ++c) columns[c] = columnDrive(grid, p, c);
 
-  if (threads <= 0) threads = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+  if (threads <= 0) threads = gpu::hostThreadCount();
   threads = std::clamp(std::min(threads, P / kMinParticlesPerThread), 1, rows);
-  std::barrier sync(threads);
 
-  // Each worker owns a contiguous range of rows for the whole bake.
-  auto work = [&](int w) {
-    const int firstRow = rows * w / threads, lastRow = rows * (w + 1) / threads;
+  // Each member owns a contiguous range of rows for the whole bake and meets
+  // the others once per substep.
+  gpu::hostTeam(threads, [&](const gpu::TeamMember& member) {
+    const int firstRow = static_cast<int>(member.first(rows)), lastRow = static_cast<int>(member.last(rows));
     const int first = firstRow * grid.rowSize(), last = lastRow * grid.rowSize();
     Vec *pos = x.data(), *vel = v.data(), *npos = xn.data(), *nvel = vn.data();
     for (int i = 0; i < 4 * F; ++i) {
@@ -47,16 +46,11 @@ std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const st
         }
         std::swap(pos, npos);
         std::swap(vel, nvel);
-        if (threads > 1) sync.arrive_and_wait();
+        member.sync();
       }
       if (i >= 2 * F) std::copy(pos + first, pos + last, recorded.data() + static_cast<std::size_t>(i - 2 * F) * P + first);
     }
-  };
-
-  std::vector<std::thread> pool;
-  for (int w = 1; w < threads; ++w) pool.emplace_back(work, w);
-  work(0);
-  for (std::thread& t : pool) t.join();
+  });
   return recorded;
 }
 

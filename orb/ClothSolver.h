@@ -6,12 +6,13 @@
 
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 
-// The 2F recorded frames (frame-major). threads = 0 uses every core; the
-// result does not depend on the thread count.
+// The 2F recorded frames (frame-major). threads = 0 uses every thread of the
+// host pool, which also caps larger counts; the result does not depend on the
+// thread count.
 std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, int threads = 0);
 
 // out[i] = rec[F + i] (1 - i / F) + rec[i] (i / F): the last output frame

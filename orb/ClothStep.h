@@ -8,11 +8,11 @@
 #include "gpu/Config.h"
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
-#include "orb/Vec.h"
+#include "util/Math.h"
+#include "util/Vec.h"
 
 namespace orb {
 
-constexpr float kClothPi = 3.14159265358979323846f;
 constexpr float kInnerCore = 11.f;  // nothing enters the orb's core
 
 // Frames per loop: 30 per loop second, rounded, within [24, 1800].
@@ -23,7 +23,7 @@ ORB_HD inline int loopFrames(const Params& p) {
 ORB_HD inline int clothSubsteps(const Params& p) { return p.substeps < 1 ? 1 : p.substeps > 8 ? 8 : p.substeps; }
 // Drive phase of global substep g: one full turn per loop.
 ORB_HD inline float drivePhase(int g, int frames, int substeps) {
-  return static_cast<float>(g) * (2.f * kClothPi) / static_cast<float>(frames * substeps);
+  return static_cast<float>(g) * (2.f * util::kPi) / static_cast<float>(frames * substeps);
 }
 
 // The parts of the drive that depend only on the particle's veil and row.
@@ -48,9 +48,9 @@ ORB_HD inline RowDrive rowDrive(const ClothGrid& g, const Params& p, float psi, 
   RowDrive d;
   d.along = static_cast<float>(row) / static_cast<float>(g.along);
   d.phase = veilPhase(p.seed, veil);
-  d.windX = sinf(4.f * kClothPi * d.along + psi + d.phase);
-  d.windY = 0.46f * cosf(2.f * kClothPi * d.along - psi + d.phase);
-  d.wave = sinf(2.f * kClothPi * p.waveCycles * d.along - p.waveSpeed * psi + d.phase);
+  d.windX = sinf(4.f * util::kPi * d.along + psi + d.phase);
+  d.windY = 0.46f * cosf(2.f * util::kPi * d.along - psi + d.phase);
+  d.wave = sinf(2.f * util::kPi * p.waveCycles * d.along - p.waveSpeed * psi + d.phase);
   const float windA = 2.f * psi + 6.f * d.along + d.phase;
   d.windSinA = sinf(windA);
   d.windCosA = cosf(windA);
@@ -61,7 +61,7 @@ ORB_HD inline ColumnDrive columnDrive(const ClothGrid& g, const Params& p, int c
   const float v = 2.f * static_cast<float>(column) / static_cast<float>(g.across) - 1.f;
   const float spread = p.waveSpread > 0.05f ? p.waveSpread : 0.05f;
   const float x = v / spread;
-  return {expf(-(x * x)), sinf(kClothPi * v), cosf(kClothPi * v)};
+  return {expf(-(x * x)), sinf(util::kPi * v), cosf(util::kPi * v)};
 }
 
 struct ClothBuffers {

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "gpu/Device.h"
+#include "gpu/FirstError.h"
 #include "orb/ClothStep.h"
 #include "orb/cuda/OrbKernels.h"
 
@@ -61,45 +62,39 @@ bool recordClothGpu(const Params& p, const ClothGrid& grid, const std::vector<Ve
     return false;
   }
 
-  auto fail = [&](gpu::Status s) {
-    gpu::getLastError();
-    status = gpu::errorString(s);
+  gpu::FirstError device;
+  auto fail = [&] {
+    status = device.text();
     return false;
   };
   const std::size_t bytes = P * sizeof(Vec);
-  gpu::Status s = gpu::memcpy(d.ptr[DeviceBuffers::kRest], rest.data(), bytes, gpu::CopyKind::HostToDevice);
-  if (s == gpu::Success) s = gpu::memcpy(d.ptr[DeviceBuffers::kPos], rest.data(), bytes, gpu::CopyKind::HostToDevice);
-  if (s == gpu::Success) s = gpu::memset(d.ptr[DeviceBuffers::kVel], 0, bytes);
-  if (s != gpu::Success) return fail(s);
+  if (!device.check(gpu::memcpy(d.ptr[DeviceBuffers::kRest], rest.data(), bytes, gpu::CopyKind::HostToDevice)) ||
+      !device.check(gpu::memcpy(d.ptr[DeviceBuffers::kPos], rest.data(), bytes, gpu::CopyKind::HostToDevice)) ||
+      !device.check(gpu::memset(d.ptr[DeviceBuffers::kVel], 0, bytes)))
+    return fail();
 
-  // Launch errors are picked up once, after the whole schedule.
+  // Launches are queued without waiting; the first failure stops the
+  // schedule and is reported after it.
   const float dt = 1.f / (30.f * static_cast<float>(S));
   Vec *pos = d.ptr[DeviceBuffers::kPos], *vel = d.ptr[DeviceBuffers::kVel];
   Vec *newPos = d.ptr[DeviceBuffers::kNewPos], *newVel = d.ptr[DeviceBuffers::kNewVel];
-  gpu::Status firstError = gpu::Success;
-  for (int i = 0; i < 4 * F; ++i) {
-    for (int j = 0; j < S; ++j) {
-      const gpu::Status launch =
-          stepKernel(d.ptr[DeviceBuffers::kRest], pos, vel, newPos, newVel, grid, p, drivePhase(i * S + j, F, S), dt);
-      if (firstError == gpu::Success) firstError = launch;
+  for (int i = 0; i < 4 * F && device.ok(); ++i) {
+    for (int j = 0; j < S && device.ok(); ++j) {
+      device.check(
+          stepKernel(d.ptr[DeviceBuffers::kRest], pos, vel, newPos, newVel, grid, p, drivePhase(i * S + j, F, S), dt));
       std::swap(pos, newPos);
       std::swap(vel, newVel);
     }
-    if (i >= 2 * F) {
-      const gpu::Status copy = gpu::memcpyAsync(d.ptr[DeviceBuffers::kRecording] + (i - 2 * F) * P, pos, bytes,
-                                                gpu::CopyKind::DeviceToDevice, nullptr);
-      if (firstError == gpu::Success) firstError = copy;
-    }
+    if (i >= 2 * F && device.ok())
+      device.check(gpu::memcpyAsync(d.ptr[DeviceBuffers::kRecording] + (i - 2 * F) * P, pos, bytes,
+                                    gpu::CopyKind::DeviceToDevice, nullptr));
   }
-  s = gpu::getLastError();
-  if (s == gpu::Success) s = firstError;
-  if (s == gpu::Success) s = gpu::deviceSynchronize();
-  if (s != gpu::Success) return fail(s);
+  if (!device.synchronize()) return fail();
 
   recorded.resize(2 * static_cast<std::size_t>(F) * P);
-  s = gpu::memcpy(recorded.data(), d.ptr[DeviceBuffers::kRecording], recorded.size() * sizeof(Vec),
-                  gpu::CopyKind::DeviceToHost);
-  if (s != gpu::Success) return fail(s);
+  if (!device.check(gpu::memcpy(recorded.data(), d.ptr[DeviceBuffers::kRecording], recorded.size() * sizeof(Vec),
+                                gpu::CopyKind::DeviceToHost)))
+    return fail();
   status += " cloth solver";
   return true;
 }

@@ -7,7 +7,7 @@
 
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

@@ -3,11 +3,12 @@
 #include <cctype>
 #include <cmath>
 
+#include "util/Math.h"
+
 namespace orb {
 
 namespace {
 
-constexpr float kPi = 3.14159265358979323846f;
 constexpr const char* kDefaultWord = "TESSARON";
 
 // Single-stroke capitals in a unit cell (x 0..1 right, y 0..1 up): each glyph
@@ -96,14 +97,14 @@ std::vector<Vec> markLines(float size, float scale, const std::string& text) {
   // Flower: five petals fanned over the top of the bowl.
   const float fx = c, fy = 0.55f * d;
   for (int i = 0; i < 5; ++i) {
-    const float a = (0.14f + 0.18f * i) * kPi;
-    lines.arc(fx + 0.62f * d * cosf(a), fy + 0.62f * d * sinf(a), 0.34f * d, 0.34f * d, 0.f, 2.f * kPi, 14);
+    const float a = (0.14f + 0.18f * i) * util::kPi;
+    lines.arc(fx + 0.62f * d * cosf(a), fy + 0.62f * d * sinf(a), 0.34f * d, 0.34f * d, 0.f, 2.f * util::kPi, 14);
   }
   // The open bowl under it, its rim level with the flower's centre.
-  lines.arc(fx, fy, 0.52f * d, 0.74f * d, kPi, 2.f * kPi, 24);
+  lines.arc(fx, fy, 0.52f * d, 0.74f * d, util::kPi, 2.f * util::kPi, 24);
   // Two small circles as the bowl's feet, and the strokes that close it.
-  lines.arc(fx - 0.26f * d, fy - 0.86f * d, 0.06f * d, 0.06f * d, 0.f, 2.f * kPi, 8);
-  lines.arc(fx + 0.26f * d, fy - 0.86f * d, 0.06f * d, 0.06f * d, 0.f, 2.f * kPi, 8);
+  lines.arc(fx - 0.26f * d, fy - 0.86f * d, 0.06f * d, 0.06f * d, 0.f, 2.f * util::kPi, 8);
+  lines.arc(fx + 0.26f * d, fy - 0.86f * d, 0.06f * d, 0.06f * d, 0.f, 2.f * util::kPi, 8);
   lines.segment(fx - 0.52f * d, fy, fx + 0.52f * d, fy);
   lines.segment(fx, fy, fx, fy + 0.28f * d);
   lines.segment(fx - 0.2f * d, fy - 0.74f * d, fx + 0.2f * d, fy - 0.74f * d);

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

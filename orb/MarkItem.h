@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "host/sdk/Viewport.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace tsorb {
 

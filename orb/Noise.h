@@ -4,9 +4,13 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
-#include "orb/Vec.h"
+#include "util/Math.h"
+#include "util/Vec.h"
 
 namespace orb {
+
+using util::lerp;
+using util::smoothStep;
 
 // The lattice value at integer point (x, y, z), in [0, 1).
 ORB_HD inline float latticeValue(std::int32_t x, std::int32_t y, std::int32_t z) {
@@ -18,15 +22,12 @@ ORB_HD inline float latticeValue(std::int32_t x, std::int32_t y, std::int32_t z)
   return static_cast<float>((k ^ (k >> 15)) & 0xFFFFFFu) * (1.0f / 16777216.0f);
 }
 
-ORB_HD inline float smoothWeight(float f) { return f * f * (3.f - 2.f * f); }
-
 // Trilinear value noise in [-1, 1).
 ORB_HD inline float valueNoise3(Vec p) {
   const float fx0 = floorf(p.x), fy0 = floorf(p.y), fz0 = floorf(p.z);
   const auto ix = static_cast<std::int32_t>(fx0), iy = static_cast<std::int32_t>(fy0),
              iz = static_cast<std::int32_t>(fz0);
-  const float sx = smoothWeight(p.x - fx0), sy = smoothWeight(p.y - fy0), sz = smoothWeight(p.z - fz0);
-  auto lerp = [](float a, float b, float t) { return a + (b - a) * t; };
+  const float sx = smoothStep(p.x - fx0), sy = smoothStep(p.y - fy0), sz = smoothStep(p.z - fz0);
   const float x00 = lerp(latticeValue(ix, iy, iz), latticeValue(ix + 1, iy, iz), sx);
   const float x10 = lerp(latticeValue(ix, iy + 1, iz), latticeValue(ix + 1, iy + 1, iz), sx);
   const float x01 = lerp(latticeValue(ix, iy, iz + 1), latticeValue(ix + 1, iy, iz + 1), sx);

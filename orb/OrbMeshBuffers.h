@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

@@ -20,7 +20,7 @@ void RowNoise::prepare(const std::vector<float>& columnY, float z, int octaves) 
     for (int j = 0; j < columns_; ++j) {
       const float fy = floorf(y[j]);
       const auto iy = static_cast<std::int32_t>(fy);
-      cells_[static_cast<std::size_t>(o) * columns_ + j] = {iy, smoothWeight(y[j] - fy)};
+      cells_[static_cast<std::size_t>(o) * columns_ + j] = {iy, smoothStep(y[j] - fy)};
       lo = std::min(lo, iy);
       hi = std::max(hi, iy + 1);
       y[j] = 2.03f * y[j] + 31.7f;
@@ -37,7 +37,7 @@ void RowNoise::row(float x, float* out) {
   for (int o = 0; o < octaves_; ++o) {
     const float fx = floorf(x), fz = floorf(z_[o]);
     const auto ix = static_cast<std::int32_t>(fx), iz = static_cast<std::int32_t>(fz);
-    const float sx = smoothWeight(x - fx), sz = smoothWeight(z_[o] - fz);
+    const float sx = smoothStep(x - fx), sz = smoothStep(z_[o] - fz);
     const std::int32_t lo = yLo_[o];
     const int span = yHi_[o] - lo + 1;
     Corners& k = corners_[o];

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <numbers>
 
 namespace orb {
 
 namespace {
-constexpr double kPi = 3.14159265358979323846;
 }
 
 void addSphere(OrbMeshBuffers& out, float radius, int s, std::int32_t material, std::int32_t smoothing, bool inward) {
@@ -21,9 +21,9 @@ void addSphere(OrbMeshBuffers& out, float radius, int s, std::int32_t material, 
   };
   put(north, {0.f, 0.f, radius}, {0.5f, 1.f});
   for (int i = 1; i < rings; ++i) {
-    const double polar = i * kPi / rings;
+    const double polar = i * std::numbers::pi / rings;
     for (int j = 0; j < s; ++j) {
-      const double azimuth = 2.0 * kPi * j / s;
+      const double azimuth = 2.0 * std::numbers::pi * j / s;
       put(north + 1 + (i - 1) * s + j,
           {static_cast<float>(radius * std::sin(polar) * std::cos(azimuth)),
            static_cast<float>(radius * std::sin(polar) * std::sin(azimuth)),

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "orb/ClothGrid.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

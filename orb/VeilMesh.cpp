@@ -4,19 +4,18 @@
 #include <bit>
 #include <cmath>
 
-#include "orb/ParallelRows.h"
+#include "gpu/HostParallel.h"
 #include "orb/RowNoise.h"
 #include "orb/VeilRest.h"
 #include "orb/VeilSources.h"
+#include "util/Math.h"
 
 namespace orb {
 
 namespace {
 
-constexpr float kTwoPi = 6.28318530717958647692f;
-
-float smoothStep(float x) { return x * x * (3.f - 2.f * x); }
-float clamp01(float x) { return std::clamp(x, 0.f, 1.f); }
+using util::clamp01;
+using util::smoothStep;
 
 // The cross product of the central-difference tangents at (i, j), one-sided
 // at the borders.
@@ -53,7 +52,7 @@ void resampleGrid(const Vec* grid, int rows, int cols, int outRows, int outCols,
                   std::vector<Vec>& out) {
   const int L = rows - 1, W = cols - 1;
   acrossBuf.resize(static_cast<std::size_t>(rows) * (outCols + 1));
-  parallelRows(rows, outCols, [&](int first, int last, int) {
+  gpu::hostParallelRows(rows, outCols, [&](int first, int last) {
     for (int r = first; r < last; ++r) {
       const Vec* row = grid + static_cast<std::size_t>(r) * cols;
       Vec* dst = acrossBuf.data() + static_cast<std::size_t>(r) * (outCols + 1);
@@ -67,7 +66,7 @@ void resampleGrid(const Vec* grid, int rows, int cols, int outRows, int outCols,
     }
   });
   out.resize(static_cast<std::size_t>(outRows + 1) * (outCols + 1));
-  parallelRows(outRows + 1, outCols, [&](int first, int last, int) {
+  gpu::hostParallelRows(outRows + 1, outCols, [&](int first, int last) {
     for (int i = first; i < last; ++i) {
       const float pos = static_cast<float>(i) / outRows * L;
       const int r = std::min(static_cast<int>(std::floor(pos)), L);
@@ -105,7 +104,7 @@ void addVeil(OrbMeshBuffers& out, VeilScratch& s, const Params& p, const VeilCac
 
   const float sigma = std::max(p.edgeSoftness, 0.02f);
   const float ek = veilPhase(p.seed, k);
-  const float omega = static_cast<float>(kTwoPi * x / F);
+  const float omega = static_cast<float>(util::kTwoPi * x / F);
   const float wrinkleUnit = 0.025f * p.radius;
   const bool wrinkled = p.wrinkleAmount > 0.f;
   std::vector<float> columnY(static_cast<std::size_t>(M + 1));
@@ -113,7 +112,7 @@ void addVeil(OrbMeshBuffers& out, VeilScratch& s, const Params& p, const VeilCac
 
   const std::int32_t base = out.claimVertices(2 * (N + 1) * (M + 1));
   const bool fresh = !out.keepsTopology();
-  parallelRows(N + 1, 8 * (M + 1), [&](int first, int last, int) {
+  gpu::hostParallelRows(N + 1, 8 * (M + 1), [&](int first, int last) {
     RowNoise noise;
     std::vector<float> wrinkle(static_cast<std::size_t>(M + 1), 0.f);
     if (wrinkled) noise.prepare(columnY, 3.1f * ek, 4);

@@ -4,12 +4,13 @@
 #include <cmath>
 
 #include "orb/Noise.h"
+#include "util/Math.h"
 
 namespace orb {
 
 namespace {
-constexpr float kPi = 3.14159265358979323846f;
-constexpr float kDegToRad = kPi / 180.f;
+using util::kDegToRad;
+using util::kPi;
 
 // Right-handed rotations of a column vector: x first, then y, then z.
 Vec rotateXYZ(Vec p, float ax, float ay, float az) {

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "orb/ClothGrid.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

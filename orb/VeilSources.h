@@ -6,7 +6,8 @@
 
 #include "host/sdk/Time.h"
 #include "orb/ClothGrid.h"
-#include "orb/Vec.h"
+#include "util/Hash.h"
+#include "util/Vec.h"
 
 class INode;
 class IParamBlock2;
@@ -14,6 +15,8 @@ class Mesh;
 class Matrix3;
 
 namespace orb {
+
+using util::hashCombine;
 
 struct VeilSourceSet {
   std::vector<Vec> positions;        // cloth-grid layout, all veils
@@ -27,11 +30,6 @@ struct VeilSourceSet {
     hash = 0;
   }
 };
-
-// The 64-bit combine step of the cache keys and the source hash.
-inline std::uint64_t hashCombine(std::uint64_t h, std::uint64_t value) {
-  return h ^ (h * 64 + value + h / 4 + 0x9E3779B97F4A7C15ull);
-}
 
 // Rasterises one source mesh (corners already in normalised orb space) onto
 // veil `veil` of the grid, then fills holes. False when nothing was filled.

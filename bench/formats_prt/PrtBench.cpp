@@ -18,11 +18,11 @@
 #include <stdexcept>
 #include <vector>
 
-#include "formats/prt/Adler32.h"
 #include "formats/prt/Half.h"
 #include "formats/prt/Inflate.h"
 #include "formats/prt/PrtReader.h"
 #include "formats/prt/PrtWriter.h"
+#include "util/Adler32.h"
 
 namespace {
 
@@ -155,7 +155,7 @@ BENCHMARK(zlibInflate)->Apply(inflateArgs);
 void oursAdler32(benchmark::State& state) {
   const Bytes data = particleRecords(kDataBytes);
   for (auto _ : state) {
-    prt::Adler32 sum;
+    util::Adler32 sum;
     sum.update(data.data(), data.size());
     benchmark::DoNotOptimize(sum.value());
   }

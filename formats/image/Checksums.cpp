@@ -1,6 +1,5 @@
 #include "formats/image/Checksums.h"
 
-#include <algorithm>
 #include <array>
 
 namespace formats {
@@ -24,9 +23,6 @@ constexpr CrcTables makeCrcTables() {
 
 constexpr CrcTables kCrcTables = makeCrcTables();
 
-// The most bytes whose sums cannot overflow 32 bits before the modulo.
-constexpr std::size_t kAdlerRun = 5552;
-constexpr std::uint32_t kAdlerBase = 65521;
 
 }  // namespace
 
@@ -41,20 +37,6 @@ void Crc32::update(const std::uint8_t* bytes, std::size_t count) {
   }
   for (; count > 0; ++bytes, --count) c = t[0][(c ^ *bytes) & 0xFFu] ^ (c >> 8);
   state_ = c;
-}
-
-void Adler32::update(const std::uint8_t* bytes, std::size_t count) {
-  while (count > 0) {
-    const std::size_t run = std::min(count, kAdlerRun);
-    for (std::size_t i = 0; i < run; ++i) {
-      a_ += bytes[i];
-      b_ += a_;
-    }
-    a_ %= kAdlerBase;
-    b_ %= kAdlerBase;
-    bytes += run;
-    count -= run;
-  }
 }
 
 }  // namespace formats

@@ -1,9 +1,11 @@
 #pragma once
 // The two checksums of PNG files: CRC-32 over every chunk and Adler-32 over
-// the zlib stream's data. Both are updated piece by piece, so streams of any
-// size are checked without holding them.
+// the zlib stream's data (the shared util::Adler32). Both are updated piece by
+// piece, so streams of any size are checked without holding them.
 #include <cstddef>
 #include <cstdint>
+
+#include "util/Adler32.h"
 
 namespace formats {
 
@@ -16,17 +18,6 @@ class Crc32 {
 
  private:
   std::uint32_t state_ = 0xFFFFFFFFu;
-};
-
-// Adler-32: two sums modulo 65521 starting at 1 and 0.
-class Adler32 {
- public:
-  void update(const std::uint8_t* bytes, std::size_t count);
-  std::uint32_t value() const { return (b_ << 16) | a_; }
-
- private:
-  std::uint32_t a_ = 1;
-  std::uint32_t b_ = 0;
 };
 
 }  // namespace formats

@@ -2,7 +2,8 @@
 // 32-bit float to 16-bit half as the EXR writer stores it. Rounding is half up
 // on the first dropped bit (not to even), so a value exactly between two
 // halves takes the larger magnitude; overflow becomes infinity and every NaN
-// becomes the quiet NaN 0x7E00 with its sign kept.
+// becomes the quiet NaN 0x7E00 with its sign kept. Kept apart from the
+// particle files' conversion (formats/prt/Half.h): each file format fixes its own rounding.
 #include <bit>
 #include <cstdint>
 

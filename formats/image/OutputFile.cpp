@@ -1,13 +1,11 @@
 #include "formats/image/OutputFile.h"
 
-#include <filesystem>
-#include <string_view>
+#include "util/Utf8Path.h"
 
 namespace formats {
 
 std::ofstream openForWriting(const std::string& utf8Name) {
-  const std::u8string_view utf8(reinterpret_cast<const char8_t*>(utf8Name.data()), utf8Name.size());
-  return std::ofstream(std::filesystem::path(utf8), std::ios::binary | std::ios::trunc);
+  return std::ofstream(util::utf8Path(utf8Name), std::ios::binary | std::ios::trunc);
 }
 
 bool closeWritten(std::ofstream& file) {

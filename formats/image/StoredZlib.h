@@ -39,7 +39,7 @@ class StoredZlibWriter {
   std::uint64_t dataLeft_;
   std::size_t blockLeft_ = 0;
   bool anyBlock_ = false;
-  Adler32 adler_;
+  util::Adler32 adler_;
 };
 
 }  // namespace formats

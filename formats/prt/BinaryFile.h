@@ -7,7 +7,7 @@
 #include <string>
 
 #ifdef _WIN32
-#include <filesystem>
+#include "util/Utf8Path.h"
 #endif
 
 namespace prt {
@@ -20,7 +20,7 @@ using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 // `mode` is "rb" or "wb". Null when the file cannot be opened.
 inline FilePtr openBinaryFile(const std::string& utf8Path, const char* mode) {
 #ifdef _WIN32
-  const std::filesystem::path path(std::u8string(utf8Path.begin(), utf8Path.end()));
+  const std::filesystem::path path = util::utf8Path(utf8Path);
   const std::wstring wideMode(mode, mode + std::char_traits<char>::length(mode));
   return FilePtr(_wfopen(path.c_str(), wideMode.c_str()));
 #else

@@ -10,7 +10,7 @@ namespace prt {
 // Rounds to nearest with ties away from zero. Magnitudes below 2^-14 become
 // signed zero (no subnormals are written); 65536 and above, infinities and
 // NaNs become signed infinity. Other tools read these bits, so the rounding is
-// part of the file format.
+// part of the file format, and differs from the EXR writer's (formats/image/Half.h).
 inline std::uint16_t floatToHalf(float value) {
   const std::uint32_t bits = std::bit_cast<std::uint32_t>(value);
   const auto sign = static_cast<std::uint16_t>((bits >> 16) & 0x8000u);

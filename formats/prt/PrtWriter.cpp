@@ -52,7 +52,7 @@ bool Writer::Open(const std::string& path, std::int64_t particleCount, const std
     channel.offset = recordSize_;
     recordSize_ += dataTypeSize(static_cast<std::int32_t>(channel.type)) * channel.arity;
   }
-  adler_ = Adler32();
+  adler_ = util::Adler32();
   blockFill_ = 0;
   failed_ = false;
 

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "formats/prt/Adler32.h"
 #include "formats/prt/BinaryFile.h"
 #include "formats/prt/PrtFormat.h"
+#include "util/Adler32.h"
 
 namespace prt {
 
@@ -56,7 +56,7 @@ class Writer {
   std::int64_t particleCount_ = 0;
   std::vector<Channel> channels_;
   std::int32_t recordSize_ = 0;
-  Adler32 adler_;
+  util::Adler32 adler_;
   std::vector<std::uint8_t> block_;  // records waiting for a full stored block
   std::size_t blockFill_ = 0;
   bool failed_ = false;

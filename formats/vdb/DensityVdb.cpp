@@ -3,6 +3,7 @@
 #include "formats/vdb/VdbFileLayout.h"
 #include "formats/vdb/VdbIdentifier.h"
 #include "formats/vdb/VdbLeafTree.h"
+#include "util/Utf8Path.h"
 
 #include <cmath>
 #include <exception>
@@ -37,8 +38,6 @@ bool IsWritable(const DenseGrid& grid, double voxelSize) {
   return cells == 0 || grid.values != nullptr;
 }
 
-fs::path Utf8Path(const std::string& path) { return fs::path(std::u8string(path.begin(), path.end())); }
-
 // A broken volume must not pass for a good one. Only regular files are
 // removed: a device or pipe the caller named stays where it is.
 void DiscardPartialFile(const fs::path& path) {
@@ -66,7 +65,7 @@ bool WriteDensityVdb(const std::string& path, const std::string& gridName, const
     tree = vdb::BuildLeafTree(grid, cutoff);
     leafCount = tree.leaves.size();
     identifier = vdb::NewIdentifier();
-    filePath = Utf8Path(path);
+    filePath = util::utf8Path(path);
     streamBuffer.resize(kStreamBufferBytes);
   } catch (const std::bad_alloc&) {
     message = "not enough system memory to write " + path;

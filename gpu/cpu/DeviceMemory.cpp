@@ -6,7 +6,7 @@
 #include <limits>
 #include <new>
 
-#include "gpu/cpu/Environment.h"
+#include "gpu/detail/Environment.h"
 
 namespace gpu::cpu {
 namespace {
@@ -23,7 +23,7 @@ std::size_t halfOfPhysicalMemory() {
 }
 
 std::size_t configuredCapacity() {
-  const auto mib = positiveIntegerFromEnv("ORB_CPU_DEVICE_MB");
+  const auto mib = detail::positiveIntegerFromEnv("ORB_CPU_DEVICE_MB");
   if (mib && *mib <= (std::numeric_limits<std::size_t>::max() >> 20)) return *mib << 20;
   return halfOfPhysicalMemory();
 }

@@ -1,37 +1,20 @@
 #include "gpu/Launch.h"
 
-#include <algorithm>
-#include <thread>
+#include <chrono>
 
-#include "gpu/cpu/Environment.h"
-#include "gpu/cpu/ThreadPool.h"
 #include "gpu/detail/FaultState.h"
 #include "gpu/detail/LastError.h"
+#include "gpu/detail/ThreadPool.h"
 
 namespace gpu {
 namespace {
-
-// A mistyped ORB_CPU_THREADS must not try to start a million threads.
-constexpr std::uint64_t kMaxThreads = 1024;
-
-int configuredThreadCount() {
-  if (const auto threads = cpu::positiveIntegerFromEnv("ORB_CPU_THREADS")) {
-    return static_cast<int>(std::min(*threads, kMaxThreads));
-  }
-  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-}
-
-cpu::ThreadPool& pool() {
-  static cpu::ThreadPool threads(configuredThreadCount());
-  return threads;
-}
 
 // Outcome of this thread's latest launch, read by launchStatus.
 thread_local Status lastLaunch = Success;
 
 }  // namespace
 
-void detail::parallelFor(std::int64_t count,
+void detail::parallelFor(const char* name, std::int64_t count,
                          const std::function<void(std::int64_t, std::int64_t)>& range) {
   if (noDeviceInjected()) {
     lastLaunch = ErrorNoDevice;
@@ -41,7 +24,9 @@ void detail::parallelFor(std::int64_t count,
     lastLaunch = ErrorLaunchFailure;
     return;
   }
-  lastLaunch = pool().run(count, range) ? Success : ErrorLaunchFailure;
+  const auto started = std::chrono::steady_clock::now();
+  lastLaunch = hostPool().run(count, range) ? Success : ErrorLaunchFailure;
+  recordLaunch(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }
 
 Status detail::launchStatus() {
@@ -50,6 +35,6 @@ Status detail::launchStatus() {
   return recordError(s);
 }
 
-int threadCount() { return pool().threadCount(); }
+int threadCount() { return detail::hostPool().threadCount(); }
 
 }  // namespace gpu

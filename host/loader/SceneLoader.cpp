@@ -12,6 +12,7 @@
 #include "host/runtime/ParticleEmitter.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Material.h"
+#include "util/Math.h"
 
 namespace host {
 
@@ -19,7 +20,7 @@ using json = SceneJson;
 
 namespace {
 
-constexpr float kDegToRad = 3.14159265358979323846f / 180.f;
+using util::kDegToRad;
 
 std::string nodeWhere(const std::string& name) { return "node \"" + name + "\""; }
 

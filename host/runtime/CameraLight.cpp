@@ -1,9 +1,9 @@
 #include "host/runtime/CameraLight.h"
 
-#include <numbers>
+#include "util/Math.h"
 
 namespace {
-constexpr float kDegToRad = std::numbers::pi_v<float> / 180.f;
+using util::kDegToRad;
 constexpr Class_ID kCameraClassID{0x4f5b1b01, 0x2d81a3e7};
 // One class per light type (the type added to part A), so the class id alone
 // tells the type.

@@ -6,9 +6,10 @@
 #include <sstream>
 
 #include "host/sdk/Material.h"
+#include "util/Math.h"
 
 namespace {
-constexpr float kDegToRad = 3.14159265358979323846f / 180.f;
+using util::kDegToRad;
 
 MSTR trim(const MSTR& s) {
   std::size_t b = 0, e = s.size();

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

@@ -6,7 +6,7 @@
 
 #include "gpu/Config.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 
@@ -44,11 +44,6 @@ ORB_HD inline float sampleGrid(const Params& P, orb::Vec q) {
 // Signed distance to the container wall: negative inside.
 ORB_HD inline float containerDistance(const Params& P, orb::Vec p) {
   return hasGrid(P) ? sampleGrid(P, p) : length(p) - P.radius;
-}
-
-ORB_HD inline orb::Vec normalizedOr(orb::Vec v, orb::Vec fallback) {
-  const float len = length(v);
-  return len > 0.f ? v * (1.f / fmaxf(len, 1e-12f)) : fallback;
 }
 
 // Unit outward direction of the distance field at p.

@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "gpu/Device.h"
+#include "gpu/FirstError.h"
 #include "ink/sim/GpuContext.h"
 #include "ink/sim/OrbInkKernels.h"
 
@@ -38,15 +39,13 @@ bool ContainerSdf::buildContainer(const std::vector<float>& vertices, int reques
     error = "GPU out of memory (container)";
     return false;
   }
-  gpu::Status s = gpu::memcpy(vertices_.data(), vertices.data(), sizeof(float) * 9 * triangles,
-                              gpu::CopyKind::HostToDevice);
-  if (s == gpu::Success)
-    s = sdfKernel(vertices_.data(), static_cast<int>(triangles), res, origin, cell, grid_.data());
-  if (s == gpu::Success) s = gpu::deviceSynchronize();
-  if (s != gpu::Success) {
-    gpu::getLastError();
+  gpu::FirstError device;
+  if (!device.check(gpu::memcpy(vertices_.data(), vertices.data(), sizeof(float) * 9 * triangles,
+                                gpu::CopyKind::HostToDevice)) ||
+      !device.check(sdfKernel(vertices_.data(), static_cast<int>(triangles), res, origin, cell, grid_.data())) ||
+      !device.synchronize()) {
     release();
-    error = gpu::errorString(s);
+    error = device.text();
     return false;
   }
   res_ = res;

@@ -7,7 +7,7 @@
 
 #include "gpu/DeviceArray.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

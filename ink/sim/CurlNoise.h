@@ -7,7 +7,7 @@
 #include "gpu/Config.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 
@@ -53,7 +53,7 @@ ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
   orb::Vec g[8];
   for (int c = 0; c < 8; ++c) {
     const int dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
-    g[c] = noiseGradient(mix(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
+    g[c] = noiseGradient(mix32(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
     n[c] = g[c].x * (fx - static_cast<float>(dx)) + g[c].y * (fy - static_cast<float>(dy)) +
            g[c].z * (fz - static_cast<float>(dz));
   }

@@ -10,7 +10,7 @@
 #include "ink/sim/InkRecords.h"
 #include "ink/sim/InkSeeding.h"
 #include "ink/sim/InkVelocity.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

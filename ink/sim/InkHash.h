@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "util/Hash.h"
 
 namespace ink {
 
@@ -14,14 +15,7 @@ constexpr std::uint32_t kSheetBaseOffset = 0x85EBCA77u;
 constexpr std::uint32_t kBlobBaseOffset = 0x9D9AF453u;
 constexpr std::uint32_t kRetryMultiplier = 0x9E3779B9u;
 
-ORB_HD inline std::uint32_t mix(std::uint32_t x) {
-  x ^= x >> 16;
-  x *= 0x7FEB352Du;
-  x ^= x >> 15;
-  x *= 0x846CA68Bu;
-  x ^= x >> 16;
-  return x;
-}
+using util::mix32;
 
 // Folds a 64-bit global particle index into 32 bits: the high word times
 // the golden ratio XOR the low word, so indices below 2^32 keep their own value.
@@ -32,7 +26,7 @@ ORB_HD inline std::uint32_t indexHash(std::int64_t g) {
 
 // A uniform value in [0, 1) with 24 bits.
 ORB_HD inline float draw(std::uint32_t base, std::uint32_t salt, std::uint32_t key) {
-  const std::uint32_t r = mix(mix(base ^ salt) ^ key);
+  const std::uint32_t r = mix32(mix32(base ^ salt) ^ key);
   return static_cast<float>(r & 0xFFFFFFu) * (1.f / 16777216.f);
 }
 

@@ -4,7 +4,7 @@
 // are fixed; every record is plain data copied to the device by value.
 #include <cstdint>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

@@ -9,11 +9,12 @@
 #include "ink/sim/ContainerField.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Math.h"
+#include "util/Vec.h"
 
 namespace ink {
 
-constexpr float kTwoPi = 6.283185307f;
+using util::kTwoPi;
 
 // Salts of the individual draws.
 namespace salt {
@@ -44,7 +45,7 @@ ORB_HD inline CycleTime cycleTime(const Params& P, std::uint32_t h, float t) {
   const float shift = (h & 1u) ? 0.5f * L : 0.f;
   const float u = t + shift;
   const float local = u - L * floorf(u / L);
-  const float s = sinf(3.14159265f * local / L);
+  const float s = sinf(util::kPi * local / L);
   // The cycle start, L floor(u / L) - shift, enters the field only through
   // functions of period L, so it is taken in the first cycle: one loop later
   // every particle retraces the same path exactly.

@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "gpu/Device.h"
+#include "gpu/FirstError.h"
 #include "ink/sim/GpuContext.h"
 #include "ink/sim/OrbInkKernels.h"
 
@@ -72,6 +73,12 @@ bool InkSim::fail(const std::string& text, std::string& error) {
   return false;
 }
 
+bool InkSim::lostState(const gpu::FirstError& device, std::string& error) {
+  hasState_ = false;
+  error = device.text();
+  return false;
+}
+
 void InkSim::releaseAll() {
   positions_.release();
   weights_.release();
@@ -113,16 +120,16 @@ bool InkSim::allocateParticles(std::string& error) {
 bool InkSim::uploadInputs(const std::vector<Tube>& tubes, const std::vector<Tri>& triangles, std::string& error) {
   const auto tubeCount = static_cast<std::int64_t>(tubes.size());
   if (!tubes_.reserve(tubeCount)) return fail("GPU out of memory (vortex track)", error);
-  gpu::Status s = upload(tubes_.data(), tubes.data(), tubeCount);
-  if (s != gpu::Success) return fail(gpu::errorString(s), error);
+  gpu::FirstError device;
+  if (!device.check(upload(tubes_.data(), tubes.data(), tubeCount))) return fail(device.text(), error);
 
   const std::vector<float> table = areaTable(triangles);
   const auto triangleCount = static_cast<std::int64_t>(triangles.size());
   if (!triangles_.reserve(triangleCount) || !areas_.reserve(triangleCount))
     return fail("GPU out of memory (emitter mesh)", error);
-  s = upload(triangles_.data(), triangles.data(), triangleCount);
-  if (s == gpu::Success) s = upload(areas_.data(), table.data(), triangleCount);
-  if (s != gpu::Success) return fail(gpu::errorString(s), error);
+  if (!device.check(upload(triangles_.data(), triangles.data(), triangleCount)) ||
+      !device.check(upload(areas_.data(), table.data(), triangleCount)))
+    return fail(device.text(), error);
   return true;
 }
 
@@ -151,27 +158,16 @@ bool InkSim::configure(const Params& params, const std::vector<Tube>& tubes, con
   return true;
 }
 
-bool InkSim::launch(std::int64_t first, std::int64_t count, float t0, float t1, bool withState, std::string& error) {
-  const gpu::Status s = advanceKernel(params_, {tubes_.data(), triangles_.data(), areas_.data()}, positions_.data(),
-                                      weights_.data(), first, count, t0, t1, withState);
-  if (s != gpu::Success) {
-    gpu::getLastError();
-    hasState_ = false;
-    error = "launch failed";
-    return false;
-  }
-  return true;
+bool InkSim::launch(std::int64_t first, std::int64_t count, float t0, float t1, bool withState,
+                    gpu::FirstError& device) {
+  return device.check(advanceKernel(params_, {tubes_.data(), triangles_.data(), areas_.data()}, positions_.data(),
+                                    weights_.data(), first, count, t0, t1, withState),
+                      "launch failed");
 }
 
-// Waits for the launch; the particles then stand at time t.
-bool InkSim::finishStep(float t, std::string& error) {
-  const gpu::Status s = gpu::deviceSynchronize();
-  if (s != gpu::Success) {
-    gpu::getLastError();
-    hasState_ = false;
-    error = gpu::errorString(s);
-    return false;
-  }
+// Waits for the launches; the particles then stand at time t.
+bool InkSim::finishStep(float t, gpu::FirstError& device) {
+  if (!device.synchronize()) return false;
   time_ = t;
   hasState_ = true;
   return true;
@@ -180,42 +176,28 @@ bool InkSim::finishStep(float t, std::string& error) {
 bool InkSim::advanceStreamed(float t, std::string& error) {
   const bool withState = hasState_;
   const float t0 = withState ? time_ : t;
+  gpu::FirstError device;
   for (std::int64_t a = 0; a < count_; a += chunk_) {
     const std::int64_t n = std::min(chunk_, count_ - a);
-    gpu::Status s = withState ? upload(positions_.data(), hostPositions_.data() + a, n) : gpu::Success;
-    if (s != gpu::Success) {
-      hasState_ = false;
-      error = gpu::errorString(s);
-      return false;
-    }
-    if (!launch(a, n, t0, t, withState, error)) return false;
-    s = download(hostPositions_.data() + a, positions_.data(), n);
-    if (s == gpu::Success) s = download(hostWeights_.data() + a, weights_.data(), n);
-    if (s != gpu::Success) {
-      hasState_ = false;
-      error = gpu::errorString(s);
-      return false;
-    }
+    const bool done = (!withState || device.check(upload(positions_.data(), hostPositions_.data() + a, n))) &&
+                      launch(a, n, t0, t, withState, device) &&
+                      device.check(download(hostPositions_.data() + a, positions_.data(), n)) &&
+                      device.check(download(hostWeights_.data() + a, weights_.data(), n));
+    if (!done) return lostState(device, error);
   }
-  return finishStep(t, error);
+  return finishStep(t, device) || lostState(device, error);
 }
 
-bool InkSim::restore(const InkSnapshot& snapshot, std::string& error) {
-  gpu::Status s;
+bool InkSim::restore(const InkSnapshot& snapshot, gpu::FirstError& device) {
   if (snapshot.device) {
     const auto* block = static_cast<const unsigned char*>(snapshot.device.get());
-    s = gpu::memcpy(positions_.data(), block, sizeof(orb::Vec) * count_, gpu::CopyKind::DeviceToDevice);
-    if (s == gpu::Success)
-      s = gpu::memcpy(weights_.data(), block + sizeof(orb::Vec) * count_, sizeof(float) * count_,
-                      gpu::CopyKind::DeviceToDevice);
-  } else {
-    s = upload(positions_.data(), snapshot.positions.data(), count_);
-    if (s == gpu::Success) s = upload(weights_.data(), snapshot.weights.data(), count_);
-  }
-  if (s != gpu::Success) {
-    gpu::getLastError();
-    hasState_ = false;
-    error = gpu::errorString(s);
+    if (!device.check(gpu::memcpy(positions_.data(), block, sizeof(orb::Vec) * count_,
+                                  gpu::CopyKind::DeviceToDevice)) ||
+        !device.check(gpu::memcpy(weights_.data(), block + sizeof(orb::Vec) * count_, sizeof(float) * count_,
+                                  gpu::CopyKind::DeviceToDevice)))
+      return false;
+  } else if (!device.check(upload(positions_.data(), snapshot.positions.data(), count_)) ||
+             !device.check(upload(weights_.data(), snapshot.weights.data(), count_))) {
     return false;
   }
   time_ = snapshot.time;
@@ -236,18 +218,18 @@ void InkSim::takeSnapshot() {
   if (gpu::memGetInfo(&freeBytes, &totalBytes) == gpu::Success &&
       static_cast<std::int64_t>(freeBytes) > bytes + kSnapshotDeviceHeadroom) {
     void* block = nullptr;
-    if (gpu::malloc(&block, static_cast<std::size_t>(bytes)) == gpu::Success) {
+    gpu::FirstError copy;
+    if (copy.check(gpu::malloc(&block, static_cast<std::size_t>(bytes)))) {
       snap.device = std::shared_ptr<void>(block, [](void* p) { gpu::free(p); });
       auto* bytesOut = static_cast<unsigned char*>(block);
-      if (gpu::memcpy(bytesOut, positions_.data(), positionBytes, gpu::CopyKind::DeviceToDevice) == gpu::Success &&
-          gpu::memcpy(bytesOut + positionBytes, weights_.data(), weightBytes, gpu::CopyKind::DeviceToDevice) ==
-              gpu::Success) {
+      if (copy.check(gpu::memcpy(bytesOut, positions_.data(), positionBytes, gpu::CopyKind::DeviceToDevice)) &&
+          copy.check(gpu::memcpy(bytesOut + positionBytes, weights_.data(), weightBytes,
+                                 gpu::CopyKind::DeviceToDevice))) {
         snapshots_.push_back(std::move(snap));
         return;
       }
       snap.device.reset();
     }
-    gpu::getLastError();
   }
 
   if (hostSnapshotBytes_ + bytes > hostSnapshotBudget()) return;
@@ -257,11 +239,10 @@ void InkSim::takeSnapshot() {
   } catch (const std::bad_alloc&) {
     return;  // a snapshot is an optimisation: without one the engine recomputes
   }
-  if (download(snap.positions.data(), positions_.data(), count_) != gpu::Success ||
-      download(snap.weights.data(), weights_.data(), count_) != gpu::Success) {
-    gpu::getLastError();
+  gpu::FirstError copy;
+  if (!copy.check(download(snap.positions.data(), positions_.data(), count_)) ||
+      !copy.check(download(snap.weights.data(), weights_.data(), count_)))
     return;
-  }
   snapshots_.push_back(std::move(snap));
   hostSnapshotBytes_ += bytes;
 }
@@ -271,9 +252,10 @@ bool InkSim::advanceResident(float t, std::string& error) {
   for (const InkSnapshot& s : snapshots_)
     if (s.time <= t && (!latest || s.time > latest->time)) latest = &s;
 
+  gpu::FirstError device;
   float d;
   if (latest && (!hasState_ || t < time_ || time_ < latest->time)) {
-    if (!restore(*latest, error)) return false;
+    if (!restore(*latest, device)) return lostState(device, error);
     if (time_ == t) return true;
     d = time_;
   } else if (hasState_ && t >= time_) {
@@ -282,12 +264,12 @@ bool InkSim::advanceResident(float t, std::string& error) {
     // From scratch: seed and integrate to the last quarter second in one go.
     d = std::floor(4.f * t) / 4.f;
     if (d <= 0.f || t <= d) d = t;
-    if (!launch(0, count_, d, d, false, error) || !finishStep(d, error)) return false;
+    if (!launch(0, count_, d, d, false, device) || !finishStep(d, device)) return lostState(device, error);
     if (isQuarterSecond(d)) takeSnapshot();
   }
   while (d < t) {
     const float e = std::min(std::floor(4.f * d + 0.0001f) / 4.f + 0.25f, t);
-    if (!launch(0, count_, d, e, true, error) || !finishStep(e, error)) return false;
+    if (!launch(0, count_, d, e, true, device) || !finishStep(e, device)) return lostState(device, error);
     if (isQuarterSecond(e)) takeSnapshot();
     d = e;
   }
@@ -320,22 +302,14 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
   const FlowInputs inputs{tubes_.data(), triangles_.data(), areas_.data()};
   const std::int64_t batch = streamed_ ? chunk_ : count_;
   const bool haveRest = rest_.reserve(batch);
+  gpu::FirstError device;
   for (std::int64_t a = 0; a < count_; a += batch) {
     const std::int64_t n = std::min(batch, count_ - a);
-    gpu::Status s = gpu::Success;
-    if (streamed_) {
-      s = upload(positions_.data(), hostPositions_.data() + a, n);
-      if (s == gpu::Success) s = upload(weights_.data(), hostWeights_.data() + a, n);
-    }
-    if (s == gpu::Success && haveRest && restKernel(params_, inputs, rest_.data(), a, n, time_) != gpu::Success) {
-      gpu::getLastError();
-      error = "launch failed";
-      return false;
-    }
-    if (s == gpu::Success) s = gpu::deviceSynchronize();
-    if (s != gpu::Success) {
-      gpu::getLastError();
-      error = gpu::errorString(s);
+    if (streamed_ && device.check(upload(positions_.data(), hostPositions_.data() + a, n)))
+      device.check(upload(weights_.data(), hostWeights_.data() + a, n));
+    if (haveRest && device.ok()) device.check(restKernel(params_, inputs, rest_.data(), a, n, time_), "launch failed");
+    if (!device.synchronize()) {
+      error = device.text();
       return false;
     }
     Chunk chunk;
@@ -345,10 +319,8 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
     chunk.first = a;
     chunk.rest = haveRest ? rest_.data() : nullptr;
     const bool more = sink(chunk);
-    s = gpu::deviceSynchronize();
-    if (s != gpu::Success) {
-      gpu::getLastError();
-      error = gpu::errorString(s);
+    if (!device.synchronize()) {
+      error = device.text();
       return false;
     }
     if (!more) return false;
@@ -380,11 +352,10 @@ bool downloadInk(InkSim& sim, std::int64_t maxCount, std::vector<orb::Vec>& posi
     if (weights) std::copy_n(sim.hostWeights_.data(), n, weights->data());
     return true;
   }
-  gpu::Status s = download(positions.data(), sim.positions_.data(), n);
-  if (s == gpu::Success && weights) s = download(weights->data(), sim.weights_.data(), n);
-  if (s != gpu::Success) {
-    gpu::getLastError();
-    error = "download failed";
+  gpu::FirstError device;
+  if (!device.check(download(positions.data(), sim.positions_.data(), n), "download failed") ||
+      (weights && !device.check(download(weights->data(), sim.weights_.data(), n), "download failed"))) {
+    error = device.text();
     return false;
   }
   return true;

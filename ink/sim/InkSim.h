@@ -8,11 +8,12 @@
 #include <vector>
 
 #include "gpu/DeviceArray.h"
+#include "gpu/FirstError.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/HostArray.h"
 #include "ink/sim/InkRecords.h"
 #include "ink/sim/InkSnapshot.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 
@@ -59,11 +60,14 @@ class InkSim {
   bool uploadInputs(const std::vector<Tube>& tubes, const std::vector<Tri>& triangles, std::string& error);
   bool advanceStreamed(float t, std::string& error);
   bool advanceResident(float t, std::string& error);
-  bool launch(std::int64_t first, std::int64_t count, float t0, float t1, bool withState, std::string& error);
-  bool finishStep(float t, std::string& error);
-  bool restore(const InkSnapshot& snapshot, std::string& error);
+  bool launch(std::int64_t first, std::int64_t count, float t0, float t1, bool withState, gpu::FirstError& device);
+  bool finishStep(float t, gpu::FirstError& device);
+  bool restore(const InkSnapshot& snapshot, gpu::FirstError& device);
   void takeSnapshot();
+  // Releases everything and reports `text`: the engine is unconfigured.
   bool fail(const std::string& text, std::string& error);
+  // Reports the device sequence's failure: the particles are no longer valid.
+  bool lostState(const gpu::FirstError& device, std::string& error);
   void releaseAll();
 
   Params params_{};  // the record the kernels see: counts bounded by the lists

@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

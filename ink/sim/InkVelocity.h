@@ -8,11 +8,10 @@
 #include "ink/sim/ContainerField.h"
 #include "ink/sim/CurlNoise.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 
-ORB_HD inline orb::Vec lerp(orb::Vec a, orb::Vec b, float w) { return a + (b - a) * w; }
 
 // Adds the track's tubes, interpolated between its frames at time tau.
 ORB_HD inline void addVortexTubes(const Params& P, const Tube* track, orb::Vec p, float tau, orb::Vec& psi,

@@ -6,7 +6,7 @@
 #include "gpu/Device.h"
 #include "ink/sim/InkAdvance.h"
 #include "ink/sim/InkRecords.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

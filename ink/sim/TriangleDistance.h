@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "gpu/Config.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace ink {
 

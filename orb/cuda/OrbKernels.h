@@ -3,7 +3,7 @@
 #include "gpu/Device.h"
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
-#include "orb/Vec.h"
+#include "util/Vec.h"
 
 namespace orb {
 

@@ -102,7 +102,7 @@ TEST(VortexAxisTest, AxesAgreeWithTheModelAndRepeatEveryLoop) {
         EXPECT_NEAR(a.x, r.x, 1e-5);
         EXPECT_NEAR(a.y, r.y, 1e-5);
         EXPECT_NEAR(a.z, r.z, 1e-5);
-        EXPECT_NEAR(orb::length(a), 1.f, 1e-6);
+        EXPECT_NEAR(util::length(a), 1.f, 1e-6);
         const orb::Vec later = vortex::generatedAxis(vortex::seedBase(7), i, g, 1.3f, 9.f, static_cast<float>(tau + 9));
         EXPECT_NEAR(later.x, a.x, 1e-4);
         EXPECT_NEAR(later.y, a.y, 1e-4);

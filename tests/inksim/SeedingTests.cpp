@@ -42,7 +42,7 @@ constexpr int kSamples = 20000;
 }  // namespace
 
 TEST(Seeding, DrawsAreTwentyFourBitUniformsFromTheIntegerHash) {
-  EXPECT_EQ(ink::mix(0u), 0u);
+  EXPECT_EQ(util::mix32(0u), 0u);
   EXPECT_EQ(ink::indexHash(0), 0u);
   EXPECT_EQ(ink::indexHash(1), 1u);
   EXPECT_EQ(ink::indexHash(1ll << 32), 0x9E3779B1u);

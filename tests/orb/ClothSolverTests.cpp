@@ -12,6 +12,7 @@
 #include "orb/ClothStep.h"
 #include "orb/OrbObject.h"
 #include "orb/VeilRest.h"
+#include "util/Math.h"
 #include "plugin/ClassDescriptors.h"
 
 using namespace orb;
@@ -126,7 +127,7 @@ TEST(ClothScheduleTest, FramesAndSubstepsAreClamped) {
   EXPECT_EQ(clothSubsteps(p), 1);
   p.substeps = 20;
   EXPECT_EQ(clothSubsteps(p), 8);
-  EXPECT_FLOAT_EQ(drivePhase(270 * 4, 270, 4), 2.f * kClothPi);
+  EXPECT_FLOAT_EQ(drivePhase(270 * 4, 270, 4), util::kTwoPi);
 }
 
 TEST(ClothSolverTest, MatchesTheDoublePrecisionReferenceFrameByFrame) {

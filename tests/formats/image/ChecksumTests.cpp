@@ -27,11 +27,11 @@ TEST(Checksums, KnownValues) {
   Crc32 crc;
   crc.update(digits, sizeof digits);
   EXPECT_EQ(crc.value(), 0xCBF43926u);  // the CRC-32 check value
-  Adler32 adler;
+  util::Adler32 adler;
   adler.update(digits, sizeof digits);
   EXPECT_EQ(adler.value(), 0x091E01DEu);
   EXPECT_EQ(Crc32().value(), 0u);
-  EXPECT_EQ(Adler32().value(), 1u);
+  EXPECT_EQ(util::Adler32().value(), 1u);
 }
 
 TEST(Checksums, MatchZlibForAnyLengthAndSplit) {
@@ -42,7 +42,7 @@ TEST(Checksums, MatchZlibForAnyLengthAndSplit) {
       if (length > data.size()) continue;
       for (std::size_t split : {std::size_t(0), length / 3, length}) {
         Crc32 crc;
-        Adler32 adler;
+        util::Adler32 adler;
         crc.update(data.data(), split);
         crc.update(data.data() + split, length - split);
         adler.update(data.data(), split);

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "PrtTestSupport.h"
-#include "formats/prt/Adler32.h"
+#include "util/Adler32.h"
 
 namespace {
 std::uint32_t reference(const prttest::Bytes& data) {
@@ -14,9 +14,9 @@ std::uint32_t reference(const prttest::Bytes& data) {
 }  // namespace
 
 TEST(Adler32, KnownValues) {
-  prt::Adler32 empty;
+  util::Adler32 empty;
   EXPECT_EQ(empty.value(), 1u);
-  prt::Adler32 word;
+  util::Adler32 word;
   word.update("Wikipedia", 9);
   EXPECT_EQ(word.value(), 0x11E60398u);
 }
@@ -25,7 +25,7 @@ TEST(Adler32, MatchesZlibAtEverySizeAroundTheModuloInterval) {
   for (std::size_t size : {1u, 7u, 8u, 5551u, 5552u, 5553u, 11104u, 11105u, 100000u}) {
     for (std::uint8_t fill : {0x00, 0x7F, 0xFF}) {  // 0xFF is the worst case for overflow
       const prttest::Bytes data(size, fill);
-      prt::Adler32 sum;
+      util::Adler32 sum;
       sum.update(data.data(), data.size());
       EXPECT_EQ(sum.value(), reference(data)) << size << " bytes of " << int(fill);
     }
@@ -34,7 +34,7 @@ TEST(Adler32, MatchesZlibAtEverySizeAroundTheModuloInterval) {
 
 TEST(Adler32, PiecesGiveTheSameSumAsOneUpdate) {
   const prttest::Bytes data = prttest::randomBytes(70000, 5);
-  prt::Adler32 sum;
+  util::Adler32 sum;
   std::size_t at = 0;
   for (std::size_t piece = 1; at < data.size(); piece = piece * 3 + 1) {
     const std::size_t n = std::min(piece % 9000, data.size() - at);

@@ -1,8 +1,8 @@
-#include "formats/prt/Adler32.h"
+#include "util/Adler32.h"
 
 #include <algorithm>
 
-namespace prt {
+namespace util {
 
 namespace {
 
@@ -55,4 +55,4 @@ void Adler32::update(const void* data, std::size_t size) {
   s2_ = s2 % kModulus;
 }
 
-}  // namespace prt
+}  // namespace util

@@ -1,9 +1,11 @@
-#include "gpu/cpu/ThreadPool.h"
+#include "gpu/detail/ThreadPool.h"
 
 #include <algorithm>
 #include <system_error>
 
-namespace gpu::cpu {
+#include "gpu/detail/Environment.h"
+
+namespace gpu::detail {
 namespace {
 
 // Below this many items waking the workers costs more than it saves.
@@ -11,6 +13,8 @@ constexpr std::int64_t kInlineBelow = 4096;
 constexpr std::int64_t kMinSliceSize = 1024;
 // Several slices per thread even out items of uneven cost.
 constexpr std::int64_t kSlicesPerThread = 4;
+// A mistyped ORB_CPU_THREADS must not try to start a million threads.
+constexpr std::uint64_t kMaxThreads = 1024;
 
 // Set on workers and on a caller while it takes slices: a job started there
 // runs inline instead of waiting on the pool it occupies.
@@ -29,7 +33,19 @@ class InsidePool {
 
 std::int64_t ceilDiv(std::int64_t a, std::int64_t b) { return (a + b - 1) / b; }
 
+int configuredThreadCount() {
+  if (const auto threads = positiveIntegerFromEnv("ORB_CPU_THREADS")) {
+    return static_cast<int>(std::min(*threads, kMaxThreads));
+  }
+  return static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
+}
+
 }  // namespace
+
+ThreadPool& hostPool() {
+  static ThreadPool threads(configuredThreadCount());
+  return threads;
+}
 
 ThreadPool::ThreadPool(int threads) {
   for (int i = 1; i < threads; ++i) {
@@ -58,12 +74,33 @@ bool ThreadPool::run(std::int64_t count, const RangeBody& range) {
     takeSlices(job);
     return !job.failed;
   }
-
-  std::lock_guard submit(submitMutex_);
   const std::int64_t slices =
       std::min<std::int64_t>(threadCount() * kSlicesPerThread, ceilDiv(count, kMinSliceSize));
   const std::int64_t sliceSize = ceilDiv(count, slices);
   Job job{&range, count, sliceSize, ceilDiv(count, sliceSize)};
+  return post(job);
+}
+
+int ThreadPool::teamSize(int wanted) const {
+  return insidePool ? 1 : std::clamp(wanted, 1, threadCount());
+}
+
+bool ThreadPool::runTeam(int wanted, const RangeBody& member) {
+  const int members = teamSize(wanted);
+  Job job{&member, members, 1, members};
+  if (members == 1) {
+    InsidePool inside;
+    takeSlices(job);
+    return !job.failed;
+  }
+  // Every thread takes at most one member, and the pool has at least as many
+  // threads as members, so all members run at once.
+  job.onePerThread = true;
+  return post(job);
+}
+
+bool ThreadPool::post(Job& job) {
+  std::lock_guard submit(submitMutex_);
   {
     std::lock_guard lock(mutex_);
     job_ = &job;
@@ -92,6 +129,7 @@ void ThreadPool::takeSlices(Job& job) {
     } catch (...) {
       job.failed = true;  // reported as a launch failure; the other slices still run
     }
+    if (job.onePerThread) return;
   }
 }
 
@@ -113,4 +151,4 @@ void ThreadPool::workerLoop() {
   }
 }
 
-}  // namespace gpu::cpu
+}  // namespace gpu::detail

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 
-namespace prt {
+namespace util {
 
 class Adler32 {
  public:
@@ -17,4 +17,4 @@ class Adler32 {
   std::uint32_t s2_ = 0;
 };
 
-}  // namespace prt
+}  // namespace util

@@ -1,7 +1,8 @@
 #pragma once
 // Persistent worker threads that run one parallel job at a time. A job's
 // index range is cut into contiguous slices that the workers and the calling
-// thread take in turn until none is left.
+// thread take in turn until none is left; a team job gives each of its
+// members a thread of its own, so members may wait on each other.
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
@@ -10,7 +11,7 @@
 #include <thread>
 #include <vector>
 
-namespace gpu::cpu {
+namespace gpu::detail {
 
 using RangeBody = std::function<void(std::int64_t begin, std::int64_t end)>;
 
@@ -29,17 +30,26 @@ class ThreadPool {
   // inside a running slice, run inline on the calling thread.
   bool run(std::int64_t count, const RangeBody& range);
 
+  // The members a team job of `wanted` members gets: at most one per thread,
+  // and one inside a running job.
+  int teamSize(int wanted) const;
+  // Runs member(i, i + 1) for i in [0, teamSize(wanted)), each on a thread of
+  // its own and all at the same time; false when a member threw.
+  bool runTeam(int wanted, const RangeBody& member);
+
  private:
   struct Job {
     const RangeBody* range;
     std::int64_t count;
     std::int64_t sliceSize;
     std::int64_t sliceCount;
+    bool onePerThread = false;
     std::atomic<std::int64_t> nextSlice{0};
     std::atomic<bool> failed{false};
   };
 
   static void takeSlices(Job& job);
+  bool post(Job& job);
   void workerLoop();
 
   std::vector<std::thread> workers_;
@@ -53,4 +63,7 @@ class ThreadPool {
   bool stopping_ = false;
 };
 
-}  // namespace gpu::cpu
+// The process's one pool: ORB_CPU_THREADS threads, default all cores.
+ThreadPool& hostPool();
+
+}  // namespace gpu::detail

@@ -1,12 +1,12 @@
 #pragma once
-// Settings of the cpu backend read from the environment.
+// Settings of the device layer read from the environment.
 #include <cstdint>
 #include <optional>
 
-namespace gpu::cpu {
+namespace gpu::detail {
 
 // The variable's value if it is a positive decimal integer and nothing else;
 // empty when unset or malformed, so callers fall back to their default.
 std::optional<std::uint64_t> positiveIntegerFromEnv(const char* name);
 
-}  // namespace gpu::cpu
+}  // namespace gpu::detail

@@ -1,10 +1,10 @@
-#include "gpu/cpu/Environment.h"
+#include "gpu/detail/Environment.h"
 
 #include <charconv>
 #include <cstdlib>
 #include <cstring>
 
-namespace gpu::cpu {
+namespace gpu::detail {
 
 std::optional<std::uint64_t> positiveIntegerFromEnv(const char* name) {
   const char* text = std::getenv(name);
@@ -16,4 +16,4 @@ std::optional<std::uint64_t> positiveIntegerFromEnv(const char* name) {
   return value;
 }
 
-}  // namespace gpu::cpu
+}  // namespace gpu::detail

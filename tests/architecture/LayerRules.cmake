@@ -1,0 +1,65 @@
+# The layering every change keeps, checked from the sources:
+#  - the classes (orb/, forces/, ink/, common/) never include the plug-in frame
+#    above them: plugin/ lists the classes, never the reverse;
+#  - a header or kernel source holding device code (ORB_HD functions) never
+#    reaches host/, directly or through the headers it includes.
+# Run as: cmake -DROOT=<source dir> -P LayerRules.cmake
+cmake_minimum_required(VERSION 3.25)
+
+function(quoted_includes file out)
+  file(STRINGS "${ROOT}/${file}" lines REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
+  set(result "")
+  foreach(line IN LISTS lines)
+    string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([^\"]+)\".*" "\\1" included "${line}")
+    list(APPEND result "${included}")
+  endforeach()
+  set(${out} "${result}" PARENT_SCOPE)
+endfunction()
+
+set(failures "")
+
+file(GLOB_RECURSE classFiles RELATIVE "${ROOT}" "${ROOT}/orb/*" "${ROOT}/forces/*" "${ROOT}/ink/*" "${ROOT}/common/*")
+foreach(file IN LISTS classFiles)
+  quoted_includes("${file}" includes)
+  foreach(included IN LISTS includes)
+    if(included MATCHES "^plugin/")
+      string(APPEND failures "  ${file} includes ${included}\n")
+    endif()
+  endforeach()
+endforeach()
+
+file(GLOB_RECURSE headers RELATIVE "${ROOT}" "${ROOT}/*.h" "${ROOT}/*.cu")
+foreach(header IN LISTS headers)
+  if(header MATCHES "^(build|tests|bench)/")
+    continue()
+  endif()
+  file(STRINGS "${ROOT}/${header}" deviceLines REGEX "^[^#/]*ORB_HD")
+  if(NOT deviceLines)
+    continue()
+  endif()
+  # Every header reachable from this one, with the path that reached it.
+  set(pending "${header}")
+  set(seen "${header}")
+  set(via_${header} "${header}")
+  while(pending)
+    list(POP_FRONT pending current)
+    quoted_includes("${current}" includes)
+    foreach(included IN LISTS includes)
+      if(included IN_LIST seen OR NOT EXISTS "${ROOT}/${included}")
+        continue()
+      endif()
+      list(APPEND seen "${included}")
+      set(via_${included} "${via_${current}} -> ${included}")
+      if(included MATCHES "^host/")
+        string(APPEND failures "  device code reaches the host: ${via_${included}}\n")
+      else()
+        list(APPEND pending "${included}")
+      endif()
+    endforeach()
+  endwhile()
+endforeach()
+
+if(failures)
+  message(FATAL_ERROR "layering broken:\n${failures}")
+endif()
+message(STATUS "layering holds: ${ROOT}")
