@@ -8,21 +8,18 @@
 
 namespace orbforce {
 
+namespace {
+void readField(IParamBlock2& pb, ParamID id, TimeValue t, float& field) { field = pb.GetFloat(id, t); }
+void readField(IParamBlock2& pb, ParamID id, TimeValue t, int& field) { field = pb.GetInt(id, t); }
+}  // namespace
+
 OrbForceParams readOrbForceParams(IParamBlock2& pb, TimeValue t) {
   OrbForceParams p;
-  p.mode = pb.GetInt(param::mode, t);
-  p.strength = pb.GetFloat(param::strength, t);
-  p.radius = pb.GetFloat(param::radius, t);
-  p.shellBand = pb.GetFloat(param::shellBand, t);
-  p.swirl = pb.GetFloat(param::swirl, t);
-  p.axialFlow = pb.GetFloat(param::axialFlow, t);
-  p.turbulence = pb.GetFloat(param::turbulence, t);
-  p.turbulenceScale = pb.GetFloat(param::turbulenceScale, t);
-  p.timeScale = pb.GetFloat(param::timeScale, t);
-  p.drag = pb.GetFloat(param::drag, t);
-  p.falloff = pb.GetFloat(param::falloff, t);
-  p.seed = pb.GetInt(param::seed, t);
-  p.responseScale = pb.GetFloat(param::responseScale, t);
+#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) readField(pb, param::name, t, p.name);
+#define ORBFORCE_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
+#include "forces/OrbForceParamRows.inc"
+#undef ORBFORCE_BLOCK_ONLY
+#undef ORBFORCE_PARAM
   return p;
 }
 

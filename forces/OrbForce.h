@@ -9,10 +9,19 @@ class IParamBlock2;
 
 namespace orbforce {
 
+// The record's field type for each kind of row.
+namespace field {
+using Float = float;
+using Int = int;
+}  // namespace field
+
+// The parameters the field reads, made from the list in OrbForceParamRows.inc.
 struct OrbForceParams {
-  int mode, seed;
-  float strength, radius, shellBand, swirl, axialFlow, turbulence, turbulenceScale, timeScale, drag, falloff,
-      responseScale;
+#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) field::kind name;
+#define ORBFORCE_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
+#include "forces/OrbForceParamRows.inc"
+#undef ORBFORCE_BLOCK_ONLY
+#undef ORBFORCE_PARAM
 };
 
 // Everything but the icon size, at t.

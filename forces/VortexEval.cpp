@@ -22,6 +22,9 @@ float userNumber(const INode& node, const MCHAR* key, float fallback) {
   return node.GetUserPropFloat(key, v) ? v : fallback;
 }
 
+void readField(IParamBlock2& pb, ParamID id, TimeValue t, float& field) { field = pb.GetFloat(id, t); }
+void readField(IParamBlock2& pb, ParamID id, TimeValue t, int& field) { field = pb.GetInt(id, t); }
+
 void readSeeds(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, VortexEval& out) {
   out.seedCount = 0;
   const int entries = pb.Count(param::seedObjects);
@@ -71,21 +74,11 @@ orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float
 }
 
 void readVortexEval(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, VortexEval& out) {
-  out.radius = pb.GetFloat(param::radius, t);
-  out.vortexCount = pb.GetInt(param::vortexCount, t);
-  out.swirl = pb.GetFloat(param::swirl, t);
-  out.attraction = pb.GetFloat(param::attraction, t);
-  out.spread = pb.GetFloat(param::spread, t);
-  out.partition = pb.GetFloat(param::partition, t);
-  out.eye = pb.GetFloat(param::eye, t);
-  out.surfaceHold = pb.GetFloat(param::surfaceHold, t);
-  out.drag = pb.GetFloat(param::drag, t);
-  out.wander = pb.GetFloat(param::wander, t);
-  out.loopSeconds = pb.GetFloat(param::loopSeconds, t);
-  out.turbulence = pb.GetFloat(param::turbulence, t);
-  out.seed = pb.GetInt(param::seed, t);
-  out.iconSize = pb.GetFloat(param::iconSize, t);
-  out.responseScale = pb.GetFloat(param::responseScale, t);
+#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) readField(pb, param::name, t, out.name);
+#define VORTEX_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
+#include "forces/VortexParamRows.inc"
+#undef VORTEX_BLOCK_ONLY
+#undef VORTEX_PARAM
 
   out.generated = std::min(out.vortexCount, kMaxVortices);
   if (out.generated < 1) out.generated = 0;

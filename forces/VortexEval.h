@@ -23,10 +23,19 @@ struct SeedVortex {
   bool on = true;
 };
 
+// The record's field type for each kind of row.
+namespace field {
+using Float = float;
+using Int = int;
+}  // namespace field
+
 struct VortexEval {
-  float radius, swirl, attraction, spread, partition, eye, surfaceHold, drag, wander, loopSeconds, turbulence,
-      iconSize, responseScale;
-  int vortexCount, seed;
+  // The block's values, made from the list in VortexParamRows.inc.
+#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) field::kind name;
+#define VORTEX_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
+#include "forces/VortexParamRows.inc"
+#undef VORTEX_BLOCK_ONLY
+#undef VORTEX_PARAM
   int generated;  // G
   int seedCount;  // S
   SeedVortex seeds[kMaxVortices];

@@ -1,25 +1,14 @@
 #pragma once
-// Parameter ids of the "TessaronOrbVortexParameters" block. Stored data: scenes keep values by these
-// ids, so they never change.
+// Parameter ids of the "TessaronOrbVortexParameters" block, by internal
+// name. Stored data: scenes keep values by these ids, so they never change.
 #include "host/sdk/ParamTypes.h"
 
 namespace vortex::param {
 enum : ParamID {
-  radius = 0,
-  vortexCount = 1,
-  swirl = 2,
-  attraction = 3,
-  spread = 4,
-  partition = 5,
-  eye = 6,
-  surfaceHold = 7,
-  drag = 8,
-  wander = 9,
-  loopSeconds = 10,
-  turbulence = 11,
-  seed = 12,
-  iconSize = 13,
-  responseScale = 14,
-  seedObjects = 15,
+#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) name = id,
+#define VORTEX_BLOCK_ONLY VORTEX_PARAM
+#include "forces/VortexParamRows.inc"
+#undef VORTEX_BLOCK_ONLY
+#undef VORTEX_PARAM
 };
 }  // namespace vortex::param

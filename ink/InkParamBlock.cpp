@@ -1,89 +1,24 @@
 // The ink object's "InkParameters" block, built from the rows of
 // InkParamTable.cpp: flags, control ids and label strings follow from each
 // row's kind and id, so the table stays the one list of parameters.
-#include <algorithm>
-
 #include "ink/InkObject.h"
 #include "ink/InkParamTable.h"
 #include "plugin/ClassDescriptors.h"
 
 namespace {
 
-using ink::InkParamKind;
-using ink::InkParamRow;
-
-// Parameter N's controls are 2000 + 2N and 2001 + 2N; a node list's delete
-// button is 2600 + N.
-int firstControl(ParamID id) { return 2000 + 2 * id; }
-int secondControl(ParamID id) { return 2001 + 2 * id; }
-int deleteButton(ParamID id) { return 2600 + id; }
-
-ParamDef paramDef(const InkParamRow& row) {
-  ParamDef d;
-  d.id = row.id;
-  d.internalName = row.name;
-  d.labelId = ink::kInkLabelStringBase + row.id;
-  const int a = firstControl(row.id), b = secondControl(row.id);
-  switch (row.kind) {
-    case InkParamKind::Float:
-      d.type = TYPE_FLOAT;
-      d.flags = P_ANIMATABLE | P_RESET_DEFAULT;
-      d.def = static_cast<float>(row.def);
-      d.range = ParamRange{row.lo, row.hi};
-      d.ui = {row.rollout, TYPE_SPINNER, EDITTYPE_FLOAT, {a, b}, 0};
-      break;
-    case InkParamKind::Int:
-      d.type = TYPE_INT;
-      d.flags = P_RESET_DEFAULT;
-      d.def = static_cast<int>(row.def);
-      d.range = ParamRange{row.lo, row.hi};
-      d.ui = {row.rollout, TYPE_SPINNER, EDITTYPE_INT, {a, b}, 0};
-      break;
-    case InkParamKind::Bool:
-      d.type = TYPE_BOOL;
-      d.flags = P_RESET_DEFAULT;
-      d.def = row.def != 0;
-      d.ui = {row.rollout, TYPE_SINGLECHECKBOX, EDITTYPE_NONE, {a}, 0};
-      break;
-    case InkParamKind::Node:
-      d.type = TYPE_INODE;
-      d.ui = {row.rollout, TYPE_PICKNODEBUTTON, EDITTYPE_NONE, {a, b}, 0};
-      break;
-    case InkParamKind::NodeList:
-      d.type = TYPE_INODE_TAB;
-      d.flags = P_VARIABLE_SIZE;
-      d.ui = {row.rollout, TYPE_NODELISTBOX, EDITTYPE_NONE, {a, b}, deleteButton(row.id)};
-      break;
-    case InkParamKind::Texmap:
-      d.type = TYPE_TEXMAP;
-      d.ui = {row.rollout, TYPE_TEXMAPBUTTON, EDITTYPE_NONE, {a, b}, 0};
-      break;
-    case InkParamKind::Material:
-      d.type = TYPE_MTL;
-      d.ui = {row.rollout, TYPE_MTLBUTTON, EDITTYPE_NONE, {a, b}, 0};
-      break;
-    case InkParamKind::Filename:
-      d.type = TYPE_FILENAME;
-      d.ui = {row.rollout, TYPE_FILEOPENBUTTON, EDITTYPE_NONE, {a, b}, 0};
-      break;
-  }
-  return d;
-}
-
-// The block lists its parameters in id order, so index and id agree.
-std::vector<ParamDef> paramDefs() {
-  std::vector<ParamDef> defs;
-  for (const InkParamRow& row : ink::inkParamRows()) defs.push_back(paramDef(row));
-  std::sort(defs.begin(), defs.end(), [](const ParamDef& x, const ParamDef& y) { return x.id < y.id; });
-  return defs;
-}
-
-std::vector<RolloutDef> rollouts() {
-  std::vector<RolloutDef> r;
-  for (int m = 0; m < ink::kInkRolloutCount; ++m)
-    r.push_back({static_cast<MapID>(m), ink::kInkDialogBase + m, ink::kInkTitleStringBase + m});
-  return r;
-}
+// Floats animate, every number resets to its default. Parameter N's
+// controls are 2000 + 2N and 2001 + 2N; a node list's delete button is
+// 2600 + N.
+constexpr plugin::ParamRowStyle kStyle{
+    .labelBase = ink::kInkLabelStringBase,
+    .controlBase = 2000,
+    .floatFlags = P_ANIMATABLE | P_RESET_DEFAULT,
+    .intFlags = P_RESET_DEFAULT,
+    .boolFlags = P_RESET_DEFAULT,
+    .colorFlags = 0,
+    .deleteButton = [](ParamID id) { return 2600 + static_cast<int>(id); },
+};
 
 const MCHAR* const kRolloutTitles[ink::kInkRolloutCount] = {
     _M("Ink Particles"),
@@ -106,7 +41,8 @@ const MCHAR* const kRolloutTitles[ink::kInkRolloutCount] = {
 
 ParamBlockDesc2* GetInkParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("InkParameters"), 0, GetInkDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
-                              rollouts(), paramDefs());
+                              plugin::rolloutDefs(ink::kInkRolloutCount, ink::kInkDialogBase, ink::kInkTitleStringBase),
+                              plugin::paramDefs(ink::inkParamRows(), kStyle));
   return &desc;
 }
 
@@ -116,7 +52,7 @@ const std::vector<host::StringEntry>& inkStrings() {
   static const std::vector<host::StringEntry> strings = [] {
     std::vector<host::StringEntry> s;
     for (int m = 0; m < kInkRolloutCount; ++m) s.push_back({kInkTitleStringBase + m, kRolloutTitles[m]});
-    for (const InkParamRow& row : inkParamRows()) s.push_back({kInkLabelStringBase + row.id, row.label});
+    for (const plugin::ParamRow& row : inkParamRows()) s.push_back({kInkLabelStringBase + row.id, row.label});
     return s;
   }();
   return strings;

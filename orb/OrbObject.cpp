@@ -8,6 +8,7 @@
 #include "orb/MarkItem.h"
 #include "orb/OrbCreateCallBack.h"
 #include "orb/OrbMesh.h"
+#include "orb/ReadParams.h"
 #include "orb/VeilBake.h"
 #include "plugin/ClassDescriptors.h"
 

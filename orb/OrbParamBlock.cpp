@@ -1,179 +1,63 @@
-// The orb's parameter block: 50 parameters on five rollouts, every one
-// animatable and reset to its default except the veil source list.
+// The orb's "OrbParameters" block, built from the one list in
+// OrbParamRows.inc: 50 parameters on five rollouts, every number animatable
+// and reset to its default, and the veil source list.
 #include "orb/OrbObject.h"
 #include "plugin/ClassDescriptors.h"
+#include "plugin/ParamRows.h"
 
 namespace {
-enum OrbRollout : MapID { kShape, kFabricSurface, kLoopMotion, kFabricPhysics, kQualityComponents };
-}
+
+constexpr int kRolloutCount = 5;
+// Rollout M's dialog is 200 + M and its title string 10 + M; parameter N's
+// label is string 100 + N.
+constexpr int kDialogBase = 200;
+constexpr int kTitleBase = 10;
+constexpr int kLabelBase = 100;
+
+// Parameter N's controls are 1000 + 2N and 1001 + 2N; the node list's
+// delete button is its second control + 1000.
+constexpr plugin::ParamRowStyle kStyle{
+    .labelBase = kLabelBase,
+    .controlBase = 1000,
+    .floatFlags = P_ANIMATABLE | P_RESET_DEFAULT,
+    .intFlags = P_ANIMATABLE | P_RESET_DEFAULT,
+    .boolFlags = P_ANIMATABLE | P_RESET_DEFAULT,
+    .colorFlags = 0,
+    .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
+};
+
+constexpr plugin::ParamRow kRows[] = {
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) \
+  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, rollout, _M(label)},
+#define ORB_BLOCK_ONLY ORB_PARAM
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
+};
+static_assert(std::size(kRows) == 50);
+
+}  // namespace
 
 ParamBlockDesc2* GetOrbParamBlockDesc() {
-  static ParamBlockDesc2 desc(
-      0, _M("OrbParameters"), 0, GetOrbDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
-      {{kShape, 200, 10}, {kFabricSurface, 201, 11}, {kLoopMotion, 202, 12}, {kFabricPhysics, 203, 13},
-       {kQualityComponents, 204, 14}},
-      {
-    {.id = 0, .internalName = _M("radius"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 100, .def = 50.0f, .range = ParamRange{0.01, 100000},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1000, 1001}}},
-    {.id = 1, .internalName = _M("hazeFill"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 101, .def = 0.96f, .range = ParamRange{0.2, 0.995},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1002, 1003}}},
-    {.id = 2, .internalName = _M("clearance"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 102, .def = 0.05f, .range = ParamRange{0.02, 0.4},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1004, 1005}}},
-    {.id = 3, .internalName = _M("veilCount"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 103, .def = 1, .range = ParamRange{1, 4},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1006, 1007}}},
-    {.id = 4, .internalName = _M("veilRadius"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 104, .def = 0.9f, .range = ParamRange{0.3, 0.95},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1008, 1009}}},
-    {.id = 5, .internalName = _M("veilSpan"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 105, .def = 250.0f, .range = ParamRange{30, 340},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1010, 1011}}},
-    {.id = 6, .internalName = _M("veilWidth"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 106, .def = 0.62f, .range = ParamRange{0.05, 1},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1012, 1013}}},
-    {.id = 7, .internalName = _M("veilLatitude"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 107, .def = 0.42f, .range = ParamRange{-1, 1},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1014, 1015}}},
-    {.id = 8, .internalName = _M("veilTiltX"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 108, .def = -20.0f, .range = ParamRange{-180, 180},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1016, 1017}}},
-    {.id = 9, .internalName = _M("veilTiltY"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 109, .def = 10.0f, .range = ParamRange{-180, 180},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1018, 1019}}},
-    {.id = 10, .internalName = _M("veilTiltZ"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 110, .def = -90.0f, .range = ParamRange{-180, 180},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1020, 1021}}},
-    {.id = 11, .internalName = _M("pleatDepth"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 111, .def = 0.2f, .range = ParamRange{0, 0.3},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1022, 1023}}},
-    {.id = 12, .internalName = _M("pleatCount"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 112, .def = 3.0f, .range = ParamRange{0.5, 10},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1024, 1025}}},
-    {.id = 13, .internalName = _M("thickness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 113, .def = 0.01f, .range = ParamRange{0.0005, 0.08},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1026, 1027}}},
-    {.id = 14, .internalName = _M("thicknessVariation"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 114, .def = 1.5f, .range = ParamRange{0, 6},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1028, 1029}}},
-    {.id = 15, .internalName = _M("edgeSoftness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 115, .def = 0.45f, .range = ParamRange{0.02, 1},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1030, 1031}}},
-    {.id = 16, .internalName = _M("wrinkleAmount"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 116, .def = 0.6f, .range = ParamRange{0, 3},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1032, 1033}}},
-    {.id = 17, .internalName = _M("wrinkleScale"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 117, .def = 10.0f, .range = ParamRange{0.5, 40},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1034, 1035}}},
-    {.id = 18, .internalName = _M("seed"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 118, .def = 42, .range = ParamRange{0, 100000},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1036, 1037}}},
-    {.id = 19, .internalName = _M("loopSeconds"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 119, .def = 9.0f, .range = ParamRange{0.5, 60},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1038, 1039}}},
-    {.id = 20, .internalName = _M("speed"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 120, .def = 1.0f, .range = ParamRange{0.01, 10},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1040, 1041}}},
-    {.id = 21, .internalName = _M("phase"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 121, .def = 0.0f, .range = ParamRange{-100, 100},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1042, 1043}}},
-    {.id = 22, .internalName = _M("motion"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 122, .def = 0.8f, .range = ParamRange{0, 2},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1044, 1045}}},
-    {.id = 23, .internalName = _M("reverse"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 123, .def = false,
-     .ui = {.map = 2, .control = TYPE_SINGLECHECKBOX, .controls = {1046}}},
-    {.id = 24, .internalName = _M("freeze"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 124, .def = false,
-     .ui = {.map = 2, .control = TYPE_SINGLECHECKBOX, .controls = {1048}}},
-    {.id = 25, .internalName = _M("stiffness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 125, .def = 16.0f, .range = ParamRange{1, 40},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1050, 1051}}},
-    {.id = 26, .internalName = _M("bendStiffness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 126, .def = 0.3f, .range = ParamRange{0.1, 8},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1052, 1053}}},
-    {.id = 27, .internalName = _M("damping"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 127, .def = 3.5f, .range = ParamRange{0.1, 12},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1054, 1055}}},
-    {.id = 28, .internalName = _M("restHold"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 128, .def = 0.05f, .range = ParamRange{0, 2},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1056, 1057}}},
-    {.id = 29, .internalName = _M("gravity"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 129, .def = 8.0f, .range = ParamRange{-40, 80},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1058, 1059}}},
-    {.id = 30, .internalName = _M("wind"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 130, .def = 16.0f, .range = ParamRange{0, 40},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1060, 1061}}},
-    {.id = 31, .internalName = _M("waveAmplitude"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 131, .def = 14.0f, .range = ParamRange{0, 30},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1062, 1063}}},
-    {.id = 32, .internalName = _M("waveCycles"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 132, .def = 2.0f, .range = ParamRange{0.25, 12},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1064, 1065}}},
-    {.id = 33, .internalName = _M("waveSpeed"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 133, .def = 1.0f, .range = ParamRange{-8, 8},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1066, 1067}}},
-    {.id = 34, .internalName = _M("waveSpread"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 134, .def = 0.7f, .range = ParamRange{0.05, 2},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1068, 1069}}},
-    {.id = 35, .internalName = _M("selfCollision"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 135, .def = true,
-     .ui = {.map = 3, .control = TYPE_SINGLECHECKBOX, .controls = {1070}}},
-    {.id = 36, .internalName = _M("selfCollisionDistance"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 136, .def = 2.5f, .range = ParamRange{0.1, 8},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1072, 1073}}},
-    {.id = 37, .internalName = _M("substeps"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 137, .def = 4, .range = ParamRange{1, 8},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1074, 1075}}},
-    {.id = 38, .internalName = _M("simLength"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 138, .def = 96, .range = ParamRange{16, 256},
-     .ui = {.map = 4, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1076, 1077}}},
-    {.id = 39, .internalName = _M("simWidth"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 139, .def = 32, .range = ParamRange{8, 128},
-     .ui = {.map = 4, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1078, 1079}}},
-    {.id = 40, .internalName = _M("viewportSegments"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 140, .def = 48, .range = ParamRange{12, 256},
-     .ui = {.map = 4, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1080, 1081}}},
-    {.id = 41, .internalName = _M("renderSegments"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 141, .def = 128, .range = ParamRange{12, 256},
-     .ui = {.map = 4, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1082, 1083}}},
-    {.id = 42, .internalName = _M("useCUDA"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 142, .def = true,
-     .ui = {.map = 4, .control = TYPE_SINGLECHECKBOX, .controls = {1084}}},
-    {.id = 43, .internalName = _M("showShell"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 143, .def = true,
-     .ui = {.map = 4, .control = TYPE_SINGLECHECKBOX, .controls = {1086}}},
-    {.id = 44, .internalName = _M("showHaze"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 144, .def = true,
-     .ui = {.map = 4, .control = TYPE_SINGLECHECKBOX, .controls = {1088}}},
-    {.id = 45, .internalName = _M("showVeil"), .type = TYPE_BOOL, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 145, .def = true,
-     .ui = {.map = 4, .control = TYPE_SINGLECHECKBOX, .controls = {1090}}},
-    {.id = 46, .internalName = _M("slack"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 146, .def = 1.2f, .range = ParamRange{0.8, 2},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1092, 1093}}},
-    {.id = 47, .internalName = _M("anchor"), .type = TYPE_INT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 147, .def = 1, .range = ParamRange{0, 2},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1094, 1095}}},
-    {.id = 48, .internalName = _M("veilSources"), .type = TYPE_INODE_TAB, .flags = P_VARIABLE_SIZE, .labelId = 148,
-     .ui = {.map = 0, .control = TYPE_NODELISTBOX, .controls = {1096, 1097}, .deleteButton = 2097}},
-    {.id = 49, .internalName = _M("shellThickness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE | P_RESET_DEFAULT, .labelId = 149, .def = 0.0f, .range = ParamRange{0, 0.3},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1098, 1099}}},
-      });
+  static ParamBlockDesc2 desc(0, _M("OrbParameters"), 0, GetOrbDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
+                              plugin::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
+                              plugin::paramDefs(kRows, kStyle));
   return &desc;
 }
 
 namespace orb {
 const host::StringEntry kOrbStrings[] = {
-    {10, _M("Shape")},
-    {11, _M("Fabric Surface")},
-    {12, _M("Loop / Motion")},
-    {13, _M("Fabric Physics")},
-    {14, _M("Quality / Components")},
-    {100, _M("Radius")},
-    {101, _M("Haze volume fill")},
-    {102, _M("Shell clearance")},
-    {103, _M("Veil count")},
-    {104, _M("Veil rest radius")},
-    {105, _M("Veil arc span (deg)")},
-    {106, _M("Veil width")},
-    {107, _M("Veil latitude")},
-    {108, _M("Veil tilt X")},
-    {109, _M("Veil tilt Y")},
-    {110, _M("Veil tilt Z")},
-    {111, _M("Pleat depth")},
-    {112, _M("Pleat count")},
-    {113, _M("Sheet thickness")},
-    {114, _M("Thickness in folds")},
-    {115, _M("Edge softness")},
-    {116, _M("Wrinkle amount")},
-    {117, _M("Wrinkle scale")},
-    {118, _M("Seed")},
-    {119, _M("Loop seconds")},
-    {120, _M("Speed")},
-    {121, _M("Phase (cycles)")},
-    {122, _M("Motion amount")},
-    {123, _M("Reverse")},
-    {124, _M("Freeze at phase")},
-    {125, _M("Stiffness")},
-    {126, _M("Bend stiffness")},
-    {127, _M("Damping")},
-    {128, _M("Rest shape hold")},
-    {129, _M("Gravity")},
-    {130, _M("Wind")},
-    {131, _M("Wave amplitude")},
-    {132, _M("Wave cycles")},
-    {133, _M("Wave speed")},
-    {134, _M("Wave spread")},
-    {135, _M("Self collision")},
-    {136, _M("Self collision distance")},
-    {137, _M("Solver substeps")},
-    {138, _M("Cloth cells along")},
-    {139, _M("Cloth cells across")},
-    {140, _M("Viewport segments")},
-    {141, _M("Render segments")},
-    {142, _M("Use CUDA (CPU fallback)")},
-    {143, _M("Glass shell")},
-    {144, _M("Haze volume")},
-    {145, _M("Silk veil")},
-    {146, _M("Cloth slack (folds)")},
-    {147, _M("Anchor (0 ends,1 top,2 both)")},
-    {148, _M("Veil source meshes (row n = veil n, UV 0..1 sheets)")},
-    {149, _M("Glass wall thickness (ratio of radius, 0 = thin)")},
+    {kTitleBase + 0, _M("Shape")},
+    {kTitleBase + 1, _M("Fabric Surface")},
+    {kTitleBase + 2, _M("Loop / Motion")},
+    {kTitleBase + 3, _M("Fabric Physics")},
+    {kTitleBase + 4, _M("Quality / Components")},
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) {kLabelBase + id, _M(label)},
+#define ORB_BLOCK_ONLY ORB_PARAM
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
 };
 const int kOrbStringCount = static_cast<int>(sizeof(kOrbStrings) / sizeof(kOrbStrings[0]));
+static_assert(std::size(kOrbStrings) == kRolloutCount + std::size(kRows));
 }  // namespace orb

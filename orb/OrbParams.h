@@ -1,59 +1,14 @@
 #pragma once
-// Parameter ids of the orb's "OrbParameters" block. Stored data: scenes keep
-// values by these ids, so they never change.
+// Parameter ids of the orb's "OrbParameters" block, by internal name.
+// Stored data: scenes keep values by these ids, so they never change.
 #include "host/sdk/ParamTypes.h"
 
 namespace orb::param {
 enum : ParamID {
-  radius = 0,
-  hazeFill = 1,
-  clearance = 2,
-  veilCount = 3,
-  veilRadius = 4,
-  veilSpan = 5,
-  veilWidth = 6,
-  veilLatitude = 7,
-  veilTiltX = 8,
-  veilTiltY = 9,
-  veilTiltZ = 10,
-  pleatDepth = 11,
-  pleatCount = 12,
-  thickness = 13,
-  thicknessVariation = 14,
-  edgeSoftness = 15,
-  wrinkleAmount = 16,
-  wrinkleScale = 17,
-  seed = 18,
-  loopSeconds = 19,
-  speed = 20,
-  phase = 21,
-  motion = 22,
-  reverse = 23,
-  freeze = 24,
-  stiffness = 25,
-  bendStiffness = 26,
-  damping = 27,
-  restHold = 28,
-  gravity = 29,
-  wind = 30,
-  waveAmplitude = 31,
-  waveCycles = 32,
-  waveSpeed = 33,
-  waveSpread = 34,
-  selfCollision = 35,
-  selfCollisionDistance = 36,
-  substeps = 37,
-  simLength = 38,
-  simWidth = 39,
-  viewportSegments = 40,
-  renderSegments = 41,
-  useCUDA = 42,
-  showShell = 43,
-  showHaze = 44,
-  showVeil = 45,
-  slack = 46,
-  anchor = 47,
-  veilSources = 48,
-  shellThickness = 49,
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) name = id,
+#define ORB_BLOCK_ONLY ORB_PARAM
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
 };
 }  // namespace orb::param

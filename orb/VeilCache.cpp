@@ -1,5 +1,6 @@
 #include "orb/VeilCache.h"
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdio>
@@ -19,18 +20,49 @@ namespace {
 std::uint64_t bits(float f) { return std::bit_cast<std::uint32_t>(f); }
 std::uint64_t bits(std::int32_t i) { return static_cast<std::uint64_t>(static_cast<std::int64_t>(i)); }
 std::uint64_t bits(std::uint8_t b) { return b != 0 ? 1 : 0; }
+
+// The record's fields that shape the simulated motion: the rows of
+// OrbParamRows.inc with a key position.
+constexpr int kKeyLength = 0
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) +((key) > 0 ? 1 : 0)
+#define ORB_BLOCK_ONLY(id, name, kind, def, lo, hi, rollout, key, label)
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
+    ;
+
+// Every position from 1 to kKeyLength is taken by exactly one row.
+constexpr bool keyPositionsAreDistinct() {
+  int uses[kKeyLength + 1] = {};
+  for (int position : {
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) key,
+#define ORB_BLOCK_ONLY(id, name, kind, def, lo, hi, rollout, key, label)
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
+       })
+    if (position < 0 || position > kKeyLength || (position > 0 && uses[position]++ > 0)) return false;
+  return true;
+}
+static_assert(kKeyLength > 0 && keyPositionsAreDistinct());
+
+// The key's values in key order.
+std::array<std::uint64_t, kKeyLength> keyValues(const Params& p) {
+  std::array<std::uint64_t, kKeyLength> v{};
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) \
+  if constexpr ((key) > 0) v[(key) - 1] = bits(p.name);
+#define ORB_BLOCK_ONLY(id, name, kind, def, lo, hi, rollout, key, label)
+#include "orb/OrbParamRows.inc"
+#undef ORB_BLOCK_ONLY
+#undef ORB_PARAM
+  return v;
+}
 }  // namespace
 
 std::uint64_t simulationKey(const Params& p, const VeilSourceSet& sources) {
-  std::uint64_t h = (bits(p.clearance) + 0xA2C91C6D4868EB50ull) ^ 0x0012345678ABCDEFull;
-  for (std::uint64_t v : {bits(p.veilCount), bits(p.veilRadius), bits(p.veilSpan), bits(p.veilWidth),
-                          bits(p.veilLatitude), bits(p.veilTiltX), bits(p.veilTiltY), bits(p.veilTiltZ),
-                          bits(p.pleatDepth), bits(p.pleatCount), bits(p.seed), bits(p.loopSeconds), bits(p.motion),
-                          bits(p.stiffness), bits(p.bendStiffness), bits(p.damping), bits(p.restHold),
-                          bits(p.gravity), bits(p.wind), bits(p.waveAmplitude), bits(p.waveCycles),
-                          bits(p.waveSpeed), bits(p.waveSpread), bits(p.selfCollision), bits(p.selfCollisionDistance),
-                          bits(p.slack), bits(p.anchor), bits(p.substeps), bits(p.simLength), bits(p.simWidth)})
-    h = hashCombine(h, v);
+  const std::array<std::uint64_t, kKeyLength> v = keyValues(p);
+  std::uint64_t h = (v[0] + 0xA2C91C6D4868EB50ull) ^ 0x0012345678ABCDEFull;
+  for (int i = 1; i < kKeyLength; ++i) h = hashCombine(h, v[i]);
   return hashCombine(h, sources.hash);
 }
 

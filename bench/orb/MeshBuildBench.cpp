@@ -4,6 +4,7 @@
 
 #include "orb/OrbMesh.h"
 #include "orb/OrbObject.h"
+#include "orb/ReadParams.h"
 #include "orb/VeilBake.h"
 #include "plugin/ClassDescriptors.h"
 

@@ -2,7 +2,7 @@
 
 Hold theHold;
 
-void Hold::Begin() { ++depth_; }
+void Hold::Begin() { marks_.push_back(open_.size()); }
 
 void Hold::Put(RestoreObj* rob) {
   if (!rob) return;
@@ -14,8 +14,9 @@ void Hold::Put(RestoreObj* rob) {
 }
 
 void Hold::Accept(const MCHAR* name) {
-  if (depth_ == 0) return;
-  if (--depth_ > 0) return;
+  if (marks_.empty()) return;
+  marks_.pop_back();
+  if (!marks_.empty()) return;  // the enclosing hold takes the records
   if (!open_.empty()) {
     done_.push_back(std::move(open_));
     names_.push_back(name ? name : _M(""));
@@ -26,10 +27,15 @@ void Hold::Accept(const MCHAR* name) {
 }
 
 void Hold::Cancel() {
-  if (depth_ == 0) return;
-  depth_ = 0;
-  for (auto it = open_.rbegin(); it != open_.rend(); ++it) (*it)->Restore(TRUE);
-  open_.clear();
+  if (marks_.empty()) return;
+  const std::size_t first = marks_.back();
+  marks_.pop_back();
+  // Newest first, so each record restores the state its change began from.
+  // The restores themselves are not recorded, not even by an enclosing hold.
+  Suspend();
+  for (std::size_t i = open_.size(); i > first; --i) open_[i - 1]->Restore(TRUE);
+  Resume();
+  open_.erase(open_.begin() + static_cast<std::ptrdiff_t>(first), open_.end());
 }
 
 bool Hold::Undo() {
@@ -55,7 +61,7 @@ bool Hold::Redo() {
 }
 
 void Hold::Clear() {
-  depth_ = 0;
+  marks_.clear();
   suspended_ = 0;
   open_.clear();
   done_.clear();

@@ -1,6 +1,7 @@
 #pragma once
 // The undo hold: changes made between Begin and Accept form one undoable
-// step of restore objects.
+// step of restore objects. Holds nest: an inner Accept leaves its records
+// to the enclosing hold, an inner Cancel takes back only its own.
 #include <memory>
 #include <vector>
 
@@ -19,8 +20,10 @@ class Hold {
   // Restore objects are taken only while holding and not suspended.
   void Put(RestoreObj* rob);
   void Accept(const MCHAR* name);
-  void Cancel();  // restores and drops the open step
-  BOOL Holding() const { return depth_ > 0 && suspended_ == 0; }
+  // Restores and drops the records of the innermost open hold; enclosing
+  // holds stay open with their records.
+  void Cancel();
+  BOOL Holding() const { return !marks_.empty() && suspended_ == 0; }
   void Suspend() { ++suspended_; }
   void Resume() { if (suspended_ > 0) --suspended_; }
   // Undoes (redoes) the last accepted step; false when there is none.
@@ -33,7 +36,8 @@ class Hold {
 
  private:
   using Step = std::vector<std::unique_ptr<RestoreObj>>;
-  int depth_ = 0;
+  // Per open hold, innermost last: where its records start in open_.
+  std::vector<std::size_t> marks_;
   int suspended_ = 0;
   Step open_;
   std::vector<Step> done_;

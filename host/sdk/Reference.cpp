@@ -22,7 +22,9 @@ RefResult ReferenceMaker::ReplaceReference(int which, RefTargetHandle newTarget,
   SetReference(which, newTarget);
   if (old) {
     old->RemoveDependent(this);
-    if (delOld && old->DependentCount() == 0) old->DeleteThis();
+    // Nodes belong to the scene, which deletes them; a maker letting go of
+    // a node, even as its last dependent, leaves it in place.
+    if (delOld && old->DependentCount() == 0 && old->SuperClassID() != BASENODE_CLASS_ID) old->DeleteThis();
   }
   return REF_SUCCEED;
 }

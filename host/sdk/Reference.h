@@ -52,7 +52,8 @@ class ReferenceMaker : public Animatable {
   virtual RefTargetHandle GetReference(int i) { (void)i; return nullptr; }
 
   // Points reference slot `which` at a new target. The old target loses this
-  // dependent and, when delOld is set and no dependent is left, is deleted.
+  // dependent and, when delOld is set and no dependent is left, is deleted,
+  // unless it is a scene node: the scene owns its nodes.
   RefResult ReplaceReference(int which, RefTargetHandle newTarget, BOOL delOld = TRUE);
   // Drops every reference this maker holds (call from the destructor of the
   // class that owns the slots).

@@ -1,109 +1,60 @@
-// The ink material's parameter block: four rollouts; colours and floats are
-// animatable, integers, booleans and the two maps are not.
+// The ink material's "InkMaterialParameters" block, built from the one list
+// in InkMtlParamRows.inc: four rollouts; colours and floats are animatable,
+// integers, booleans and the two maps are not.
 #include "ink/material/InkMtl.h"
 #include "plugin/ClassDescriptors.h"
+#include "plugin/ParamRows.h"
+
+namespace {
+
+constexpr int kRolloutCount = 4;
+// Rollout M's dialog is 250 + M and its title string 60 + M; parameter N's
+// label is string 700 + N.
+constexpr int kDialogBase = 250;
+constexpr int kTitleBase = 60;
+constexpr int kLabelBase = 700;
+
+// Parameter N's controls are 1000 + 2N and 1001 + 2N (a swatch or a check
+// box uses the first).
+constexpr plugin::ParamRowStyle kStyle{
+    .labelBase = kLabelBase,
+    .controlBase = 1000,
+    .floatFlags = P_ANIMATABLE,
+    .intFlags = 0,
+    .boolFlags = 0,
+    .colorFlags = P_ANIMATABLE,
+    .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
+};
+
+using plugin::rgb;
+constexpr plugin::ParamRow kRows[] = {
+#define INKMTL_PARAM(id, name, kind, def, lo, hi, rollout, label) \
+  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, rollout, _M(label)},
+#include "ink/material/InkMtlParamRows.inc"
+#undef INKMTL_PARAM
+};
+static_assert(std::size(kRows) == 29);
+
+}  // namespace
 
 ParamBlockDesc2* GetInkMtlParamBlockDesc() {
-  static ParamBlockDesc2 desc(0, _M("InkMaterialParameters"), 0, GetInkMtlDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP,
-                              0, {{0, 250, 60}, {1, 251, 61}, {2, 252, 62}, {3, 253, 63}},
-                              {
-    {.id = 0, .internalName = _M("absorbColor"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 700, .def = Point3(1.0f, 0.68f, 0.4f),
-     .ui = {.map = 0, .control = TYPE_COLORSWATCH, .controls = {1000}}},
-    {.id = 1, .internalName = _M("scatterColor"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 701, .def = Point3(0.35f, 0.55f, 0.95f),
-     .ui = {.map = 0, .control = TYPE_COLORSWATCH, .controls = {1002}}},
-    {.id = 2, .internalName = _M("scatterAmount"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 702, .def = 0.12f, .range = ParamRange{0, 10},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1004, 1005}}},
-    {.id = 3, .internalName = _M("density"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 703, .def = 1.0f, .range = ParamRange{0, 100},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1006, 1007}}},
-    {.id = 4, .internalName = _M("opacity"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 704, .def = 1.0f, .range = ParamRange{0, 1},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1008, 1009}}},
-    {.id = 5, .internalName = _M("emissionColor"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 705, .def = Point3(0.2f, 0.5f, 1.0f),
-     .ui = {.map = 0, .control = TYPE_COLORSWATCH, .controls = {1010}}},
-    {.id = 6, .internalName = _M("emissionAmount"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 706, .def = 0.0f, .range = ParamRange{0, 100},
-     .ui = {.map = 0, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1012, 1013}}},
-    {.id = 7, .internalName = _M("colorMap"), .type = TYPE_TEXMAP, .flags = 0, .labelId = 707,
-     .ui = {.map = 1, .control = TYPE_TEXMAPBUTTON, .controls = {1014, 1015}}},
-    {.id = 8, .internalName = _M("colorMode"), .type = TYPE_INT, .flags = 0, .labelId = 708, .def = 3, .range = ParamRange{0, 7},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1016, 1017}}},
-    {.id = 9, .internalName = _M("colorStrength"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 709, .def = 1.0f, .range = ParamRange{0, 1},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1018, 1019}}},
-    {.id = 10, .internalName = _M("colorScale"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 710, .def = 1.0f, .range = ParamRange{0.01, 100},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1020, 1021}}},
-    {.id = 11, .internalName = _M("colorSticky"), .type = TYPE_BOOL, .flags = 0, .labelId = 711, .def = true,
-     .ui = {.map = 1, .control = TYPE_SINGLECHECKBOX, .controls = {1022}}},
-    {.id = 12, .internalName = _M("colorBy"), .type = TYPE_INT, .flags = 0, .labelId = 712, .def = 0, .range = ParamRange{0, 7},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_INT, .controls = {1024, 1025}}},
-    {.id = 13, .internalName = _M("colorByMin"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 713, .def = 0.0f, .range = ParamRange{-100000, 100000},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1026, 1027}}},
-    {.id = 14, .internalName = _M("colorByMax"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 714, .def = 50.0f, .range = ParamRange{-100000, 100000},
-     .ui = {.map = 1, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1028, 1029}}},
-    {.id = 15, .internalName = _M("rampStart"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 715, .def = Point3(0.05f, 0.15f, 0.45f),
-     .ui = {.map = 1, .control = TYPE_COLORSWATCH, .controls = {1030}}},
-    {.id = 16, .internalName = _M("rampEnd"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 716, .def = Point3(0.55f, 0.9f, 1.0f),
-     .ui = {.map = 1, .control = TYPE_COLORSWATCH, .controls = {1032}}},
-    {.id = 17, .internalName = _M("falloffOn"), .type = TYPE_BOOL, .flags = 0, .labelId = 717, .def = false,
-     .ui = {.map = 2, .control = TYPE_SINGLECHECKBOX, .controls = {1034}}},
-    {.id = 18, .internalName = _M("faceDensity"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 718, .def = 0.15f, .range = ParamRange{0, 10},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1036, 1037}}},
-    {.id = 19, .internalName = _M("edgeDensity"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 719, .def = 3.0f, .range = ParamRange{0, 20},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1038, 1039}}},
-    {.id = 20, .internalName = _M("falloffPower"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 720, .def = 3.0f, .range = ParamRange{0.05, 10},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1040, 1041}}},
-    {.id = 21, .internalName = _M("edgeColor"), .type = TYPE_RGBA, .flags = P_ANIMATABLE, .labelId = 721, .def = Point3(0.55f, 0.85f, 1.0f),
-     .ui = {.map = 2, .control = TYPE_COLORSWATCH, .controls = {1042}}},
-    {.id = 22, .internalName = _M("edgeColorAmount"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 722, .def = 0.0f, .range = ParamRange{0, 1},
-     .ui = {.map = 2, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1044, 1045}}},
-    {.id = 23, .internalName = _M("pointSize"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 723, .def = 1.0f, .range = ParamRange{0, 64},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1046, 1047}}},
-    {.id = 24, .internalName = _M("pointSoftness"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 724, .def = 0.5f, .range = ParamRange{0, 1},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1048, 1049}}},
-    {.id = 25, .internalName = _M("pointSizeJitter"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 725, .def = 0.0f, .range = ParamRange{0, 1},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1050, 1051}}},
-    {.id = 26, .internalName = _M("shadow"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 726, .def = 1.2f, .range = ParamRange{0, 10},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1052, 1053}}},
-    {.id = 27, .internalName = _M("ambient"), .type = TYPE_FLOAT, .flags = P_ANIMATABLE, .labelId = 727, .def = 0.12f, .range = ParamRange{0, 10},
-     .ui = {.map = 3, .control = TYPE_SPINNER, .edit = EDITTYPE_FLOAT, .controls = {1054, 1055}}},
-    {.id = 28, .internalName = _M("emissionMap"), .type = TYPE_TEXMAP, .flags = 0, .labelId = 728,
-     .ui = {.map = 0, .control = TYPE_TEXMAPBUTTON, .controls = {1056, 1057}}},
-                              });
+  static ParamBlockDesc2 desc(0, _M("InkMaterialParameters"), 0, GetInkMtlDesc(),
+                              P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
+                              plugin::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
+                              plugin::paramDefs(kRows, kStyle));
   return &desc;
 }
 
 namespace inkmtl {
 const host::StringEntry kStrings[] = {
-    {60, _M("Ink shading")},
-    {61, _M("Colour (map, gradient, channel)")},
-    {62, _M("Falloff (fabric look)")},
-    {63, _M("Particles and light")},
-    {700, _M("Absorb (what the ink removes)")},
-    {701, _M("Scatter (colour of lit ink)")},
-    {702, _M("Scatter amount")},
-    {703, _M("Density multiplier")},
-    {704, _M("Opacity")},
-    {705, _M("Emission colour")},
-    {706, _M("Emission amount")},
-    {707, _M("Colour map (gradient, bitmap, any map)")},
-    {708, _M("Projection: 1 Z 2 radial 3 sphere 4 top 5 front 6 X 7 Y")},
-    {709, _M("Map strength")},
-    {710, _M("Map scale")},
-    {711, _M("Colour sticks to the particles")},
-    {712, _M("Colour by: 0 map 1 speed 2 age 3 density 4 depth 5 height 6 radius 7 group")},
-    {713, _M("Channel value at ramp start")},
-    {714, _M("Channel value at ramp end")},
-    {715, _M("Ramp start (no map)")},
-    {716, _M("Ramp end (no map)")},
-    {717, _M("Falloff on")},
-    {718, _M("Density facing the camera")},
-    {719, _M("Density edge-on")},
-    {720, _M("Curve (higher = only the edges)")},
-    {721, _M("Edge colour")},
-    {722, _M("Edge colour amount")},
-    {723, _M("Particle size (pixels)")},
-    {724, _M("Particle softness")},
-    {725, _M("Size variation")},
-    {726, _M("Self-shadow strength")},
-    {727, _M("Ambient light")},
-    {728, _M("Emission map (optional)")},
+    {kTitleBase + 0, _M("Ink shading")},
+    {kTitleBase + 1, _M("Colour (map, gradient, channel)")},
+    {kTitleBase + 2, _M("Falloff (fabric look)")},
+    {kTitleBase + 3, _M("Particles and light")},
+#define INKMTL_PARAM(id, name, kind, def, lo, hi, rollout, label) {kLabelBase + id, _M(label)},
+#include "ink/material/InkMtlParamRows.inc"
+#undef INKMTL_PARAM
 };
 const int kStringCount = static_cast<int>(sizeof(kStrings) / sizeof(kStrings[0]));
+static_assert(std::size(kStrings) == kRolloutCount + std::size(kRows));
 }  // namespace inkmtl

@@ -7,6 +7,7 @@
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Hold.h"
 #include "host/sdk/Interface.h"
+#include "host/sdk/Material.h"
 #include "host/sdk/Node.h"
 
 using namespace hosttest;
@@ -88,6 +89,63 @@ TEST_F(SceneTest, NodesOwnTheirObjectsButNotTheirMaterials) {
   core.DeleteNode(n);
   EXPECT_EQ(core.GetINodeByName(L"w"), nullptr);
   EXPECT_EQ(mtl->DependentCount(), 1);  // only the scene library is left
+}
+
+namespace {
+// One reference slot, released with DeleteAllRefsFromMe like any plug-in.
+struct RefHolder : ReferenceMaker {
+  ReferenceTarget* target = nullptr;
+  ~RefHolder() override { DeleteAllRefsFromMe(); }
+  int NumRefs() override { return 1; }
+  RefTargetHandle GetReference(int i) override { return i == 0 ? target : nullptr; }
+  RefResult NotifyRefChanged(const Interval&, RefTargetHandle, PartID&, RefMessage, BOOL) override {
+    return REF_SUCCEED;
+  }
+
+ protected:
+  void SetReference(int i, RefTargetHandle t) override {
+    if (i == 0) target = t;
+  }
+};
+
+struct TrackedNode : INode {
+  bool* deleted;
+  explicit TrackedNode(bool* flag) : INode(L"held"), deleted(flag) {}
+  ~TrackedNode() override { *deleted = true; }
+};
+
+struct TrackedMtl : Mtl {
+  bool* deleted;
+  explicit TrackedMtl(bool* flag) : deleted(flag) {}
+  ~TrackedMtl() override { *deleted = true; }
+};
+}  // namespace
+
+TEST_F(SceneTest, DroppingTheLastReferenceToANodeLeavesItToTheScene) {
+  bool nodeDeleted = false;
+  auto* node = new TrackedNode(&nodeDeleted);
+  core.GetRootNode()->AttachChild(node);
+  {
+    RefHolder modifier;
+    modifier.ReplaceReference(0, node);
+    modifier.ReplaceReference(0, nullptr);  // let go explicitly
+    EXPECT_FALSE(nodeDeleted);
+    modifier.ReplaceReference(0, node);
+  }  // and by being deleted while holding it
+  EXPECT_FALSE(nodeDeleted);
+  EXPECT_EQ(core.GetINodeByName(L"held"), node);
+  EXPECT_EQ(node->DependentCount(), 0);
+
+  // Other targets still go with their last reference.
+  bool mtlDeleted = false;
+  {
+    RefHolder holder;
+    holder.ReplaceReference(0, new TrackedMtl(&mtlDeleted));
+  }
+  EXPECT_TRUE(mtlDeleted);
+
+  core.DeleteNode(node);  // the scene deletes it, once
+  EXPECT_TRUE(nodeDeleted);
 }
 
 TEST_F(SceneTest, EvaluatingANodeGivesItsMeshAsATriangleObject) {
@@ -193,6 +251,46 @@ TEST(HoldTest, AcceptedStepsUndoAndRedoAndCancelRestores) {
   EXPECT_EQ(theHold.UndoDepth(), 1);
   theHold.Clear();
   EXPECT_FALSE(theHold.Undo());
+}
+
+TEST(HoldTest, CancellingANestedHoldTakesBackOnlyItsOwnRecords) {
+  int value = 1;
+  theHold.Clear();
+  theHold.Begin();  // the enclosing step
+  theHold.Put(new ValueRestore(value, 1, 2));
+  value = 2;
+  theHold.Begin();
+  theHold.Put(new ValueRestore(value, 2, 3));
+  value = 3;
+  theHold.Cancel();
+  EXPECT_EQ(value, 2);  // the inner change is gone, the outer one stays
+  EXPECT_TRUE(theHold.Holding());
+  theHold.Begin();
+  theHold.Put(new ValueRestore(value, 2, 4));
+  value = 4;
+  theHold.Accept(L"inner");  // joins the enclosing step
+  EXPECT_EQ(theHold.UndoDepth(), 0);
+  theHold.Accept(L"outer");
+  EXPECT_FALSE(theHold.Holding());
+  ASSERT_EQ(theHold.UndoDepth(), 1);
+  EXPECT_EQ(theHold.UndoName(), L"outer");
+  EXPECT_TRUE(theHold.Undo());
+  EXPECT_EQ(value, 1);
+  EXPECT_TRUE(theHold.Redo());
+  EXPECT_EQ(value, 4);
+
+  theHold.Begin();
+  theHold.Put(new ValueRestore(value, 4, 5));
+  value = 5;
+  theHold.Begin();
+  theHold.Put(new ValueRestore(value, 5, 6));
+  value = 6;
+  theHold.Cancel();
+  theHold.Cancel();  // both levels back out, newest first
+  EXPECT_EQ(value, 4);
+  EXPECT_FALSE(theHold.Holding());
+  EXPECT_EQ(theHold.UndoDepth(), 1);
+  theHold.Clear();
 }
 
 namespace {

@@ -7,6 +7,7 @@
 #include "host/sdk/Debug.h"
 #include "orb/OrbMesh.h"
 #include "orb/OrbObject.h"
+#include "orb/ReadParams.h"
 #include "plugin/ClassDescriptors.h"
 
 namespace {

@@ -5,6 +5,7 @@
 #include "host/runtime/Geometry.h"
 #include "host/sdk/Interface.h"
 #include "orb/OrbObject.h"
+#include "orb/ReadParams.h"
 #include "orb/VeilBake.h"
 #include "orb/VeilRest.h"
 #include "orb/VeilSources.h"
