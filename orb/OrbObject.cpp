@@ -77,14 +77,6 @@ bool gFailBuilds = false;
 
 void OrbObject::SetBuildFailureForTesting(bool on) { gFailBuilds = on; }
 
-INode* OrbObject::OwnNode() const {
-  for (ReferenceMaker* d : Dependents()) {
-    auto* node = dynamic_cast<INode*>(d);
-    if (node && node->GetObjectRef() == this) return node;
-  }
-  return nullptr;
-}
-
 // Reads the parameters, samples the veil sources, bakes the veils when their
 // inputs changed and builds the mesh. Any failure leaves an empty mesh and a
 // note on the debugger output; the user sees an empty orb, never a crash.
@@ -93,7 +85,7 @@ void OrbObject::BuildMesh(TimeValue t) {
   try {
     orb::Params p = orb::readParams(*pblock2, t);
     if (gFailBuilds) throw std::runtime_error("mesh build failure injected");
-    INode* node = OwnNode();
+    INode* node = OwnNode(this);
     orb::sampleVeilSources(*pblock2, t, p, node ? node->GetNodeTM(t) : Matrix3(), sources_);
     orb::bakeVeils(p, sources_, cache_);
     orb::buildOrbMesh(p, cache_, static_cast<double>(t) / TIME_TICKSPERSEC,
