@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
+#include "common/CentreRadiusCreate.h"
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
 #include "orb/HostMesh.h"
 #include "orb/MarkItem.h"
-#include "orb/OrbCreateCallBack.h"
 #include "orb/OrbMesh.h"
 #include "orb/VeilBake.h"
 #include "plugin/ClassDescriptors.h"
@@ -23,10 +23,11 @@ void OrbObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Iridel"); }
 
 const MCHAR* OrbObject::GetObjectName(bool) const { return _M("Tessaron Iridel"); }
 
+// The first click places the centre with the least radius, dragging sets
+// the radius.
 CreateMouseCallBack* OrbObject::GetCreateMouseCallBack() {
-  static OrbCreateCallBack callback;
-  callback.SetObj(this);
-  return &callback;
+  static CentreRadiusCreate callback({.sized = {orb::param::radius}, .minimum = 0.01f, .placed = 0.01f});
+  return callback.For(pblock2);
 }
 
 void OrbObject::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
