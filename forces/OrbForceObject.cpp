@@ -1,36 +1,23 @@
 #include "forces/OrbForceObject.h"
 
-#include "forces/OrbForceCreate.h"
-#include "forces/OrbForceField.h"
-#include "forces/OrbForceMod.h"
-#include "forces/WarpIcon.h"
-
+#include "common/CentreRadiusCreate.h"
+#include "forces/OrbForce.h"
+#include "host/sdk/Node.h"
 #include "plugin/ClassDescriptors.h"
 
-OrbForceObject::OrbForceObject() { GetOrbForceDesc()->MakeAutoParamBlocks(this); }
+const WarpClass OrbForceObject::kClass = {
+    .name = _M("Tessaron Orb Particle Force"),
+    .classDesc = GetOrbForceDesc,
+    .blockDesc = GetOrbForceParamBlockDesc,
+    .bindingClassID = ORBFORCE_MOD_CLASS_ID,
+    .bindingName = _M("Tessaron Orb Particle Force Binding"),
+};
 
-Class_ID OrbForceObject::ClassID() { return GetOrbForceDesc()->ClassID(); }
-
-void OrbForceObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Particle Force"); }
-
-const MCHAR* OrbForceObject::GetObjectName(bool) const { return _M("Tessaron Orb Particle Force"); }
-
+// The first click starts the icon at size 1, dragging sets the icon size;
+// the radius keeps its default.
 CreateMouseCallBack* OrbForceObject::GetCreateMouseCallBack() {
-  static OrbForceCreate callback;
-  callback.SetBlock(pblock2);
-  return &callback;
-}
-
-ReferenceTarget* OrbForceObject::Clone(RemapDir& remap) {
-  return CloneBlockInto(new OrbForceObject(), remap);
-}
-
-RefResult OrbForceObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
-  if (message == REFMSG_CHANGE && hTarget == pblock2) {
-    ivalid.SetEmpty();
-    GetOrbForceParamBlockDesc()->InvalidateUI();
-  }
-  return REF_SUCCEED;
+  static CentreRadiusCreate callback({.sized = {orbforce::param::iconSize}, .minimum = 0.01f, .placed = 1.f});
+  return callback.For(pblock2);
 }
 
 void OrbForceObject::BuildMesh(TimeValue t) {
@@ -38,6 +25,11 @@ void OrbForceObject::BuildMesh(TimeValue t) {
   forces::buildWarpIcon(mesh, pblock2->GetFloat(orbforce::param::iconSize, t));
 }
 
-Modifier* OrbForceObject::CreateWSMMod(INode* node) { return new OrbForceMod(node, this); }
-
-ForceField* OrbForceObject::GetForceField(INode* node) { return new OrbForceField(this, node); }
+Point3 OrbForceObject::WorldForce(INode* node, TimeValue t, const Point3& pos, const Point3& vel, int index) {
+  if (!pblock2) return {};
+  const orbforce::OrbForceParams p = orbforce::readOrbForceParams(*pblock2, t);
+  const Matrix3 tm = node ? node->GetNodeTM(t) : Matrix3();
+  const Point3 local =
+      orbforce::localOrbForce(p, pos * Inverse(tm), index, static_cast<float>(t) / TIME_TICKSPERSEC);
+  return VectorTransform(tm, local) - vel * p.drag;
+}

@@ -1,25 +1,27 @@
 #pragma once
 // The Particle Force: a space warp with shell, vortex, attract and curl
-// fields.
-#include "forces/IconWarpObject.h"
+// fields (forces/OrbForce.h), read from the block at every call. Its icon is
+// the plain octahedron.
 #include "forces/OrbForceParams.h"
+#include "forces/Warp.h"
 #include "host/sdk/StringTable.h"
 
-class OrbForceObject : public IconWarpObject {
- public:
-  OrbForceObject();
+inline constexpr Class_ID ORBFORCE_MOD_CLASS_ID{0x7A2E9F45, 0xD1C56B8A};
 
-  Class_ID ClassID() override;
-  void GetClassName(MSTR& s, bool localized = true) const override;
-  const MCHAR* GetObjectName(bool localized = true) const override;
+class OrbForceObject : public WarpObject<OrbForceObject> {
+ public:
+  static const WarpClass kClass;
+
   CreateMouseCallBack* GetCreateMouseCallBack() override;
-  ReferenceTarget* Clone(RemapDir& remap) override;
-  RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
-                             BOOL propagate) override;
   void BuildMesh(TimeValue t) override;
-  Modifier* CreateWSMMod(INode* node) override;
-  ForceField* GetForceField(INode* node) override;
+  // World-space force from the parameters and the node's transform at t.
+  Point3 WorldForce(INode* node, TimeValue t, const Point3& pos, const Point3& vel, int index);
 };
+
+// The modifier a Particle Force puts on each bound object, and the warp as a
+// particle system feels it.
+using OrbForceMod = BoundWarpMod<OrbForceObject>;
+using OrbForceField = WarpField<OrbForceObject>;
 
 ParamBlockDesc2* GetOrbForceParamBlockDesc();
 

@@ -1,52 +1,45 @@
 #include "forces/VortexObject.h"
 
-#include "forces/VortexCreate.h"
-#include "forces/VortexField.h"
-#include "forces/VortexMod.h"
-#include "forces/WarpIcon.h"
+#include "common/CentreRadiusCreate.h"
 #include "host/sdk/Node.h"
 #include "plugin/ClassDescriptors.h"
 
-VortexObject::VortexObject() { GetVortexDesc()->MakeAutoParamBlocks(this); }
+const WarpClass VortexObject::kClass = {
+    .name = _M("Tessaron Orb Vortex Force"),
+    .classDesc = GetVortexDesc,
+    .blockDesc = GetVortexParamBlockDesc,
+    .bindingClassID = VORTEX_MOD_CLASS_ID,
+    .bindingName = _M("Tessaron Orb Vortex Force Binding"),
+};
 
-Class_ID VortexObject::ClassID() { return GetVortexDesc()->ClassID(); }
-
-void VortexObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Orb Vortex Force"); }
-
-const MCHAR* VortexObject::GetObjectName(bool) const { return _M("Tessaron Orb Vortex Force"); }
-
+// The first click starts the icon at size 1, dragging sets the icon size and
+// the sphere radius together.
 CreateMouseCallBack* VortexObject::GetCreateMouseCallBack() {
-  static VortexCreate callback;
-  callback.SetBlock(pblock2);
-  return &callback;
+  static CentreRadiusCreate callback(
+      {.sized = {vortex::param::iconSize, vortex::param::radius}, .minimum = 0.01f, .placed = 1.f});
+  return callback.For(pblock2);
 }
 
-ReferenceTarget* VortexObject::Clone(RemapDir& remap) {
-  return CloneBlockInto(new VortexObject(), remap);
-}
-
-RefResult VortexObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
-  if (message == REFMSG_CHANGE && hTarget == pblock2) {
-    ivalid.SetEmpty();
-    GetVortexParamBlockDesc()->InvalidateUI();
-    std::lock_guard lock(cacheMutex_);
-    cacheValid_ = false;
-  }
-  return REF_SUCCEED;
+void VortexObject::BlockChanged() {
+  std::lock_guard lock(cacheMutex_);
+  cacheValid_ = false;
 }
 
 // The icon marks the vortex axes at t, seen from the warp's own node.
 void VortexObject::BuildMesh(TimeValue t) {
   ivalid.SetInstant(t);
-  INode* node = OwnNode();
+  INode* node = OwnNode(this);
   vortex::VortexEval e;
   vortex::readVortexEval(*pblock2, t, node ? Inverse(node->GetNodeTM(t)) : Matrix3(), e);
   forces::buildWarpIcon(mesh, e.iconSize, e.axes, e.axisCount);
 }
 
-Modifier* VortexObject::CreateWSMMod(INode* node) { return new VortexMod(node, this); }
-
-ForceField* VortexObject::GetForceField(INode* node) { return new VortexField(this, node); }
+Point3 VortexObject::WorldForce(INode* node, TimeValue t, const Point3& pos, const Point3& vel, int index) {
+  const auto state = EvaluateAt(node, t);
+  const Point3 local = vortex::localVortexForce(state->set, pos * state->inverseNodeTM, index,
+                                                static_cast<float>(t) / TIME_TICKSPERSEC);
+  return VectorTransform(state->nodeTM, local) * state->eval.responseScale - vel * state->eval.drag;
+}
 
 std::shared_ptr<const VortexObject::Evaluated> VortexObject::EvaluateAt(INode* node, TimeValue t) {
   std::lock_guard lock(cacheMutex_);
@@ -63,4 +56,18 @@ std::shared_ptr<const VortexObject::Evaluated> VortexObject::EvaluateAt(INode* n
   cacheTime_ = t;
   cacheValid_ = true;
   return cache_;
+}
+
+bool sampleVortexForce(INode* node, TimeValue t, swirl::Frame& frame, Matrix3& nodeTM) {
+  if (!node) return false;
+  Object* obj = node->GetObjectRef();
+  if (!obj || obj->ClassID() != VORTEX_CLASS_ID) return false;
+  auto* warp = dynamic_cast<VortexObject*>(obj);
+  if (!warp || !warp->pblock2) return false;
+  const Matrix3 tm = node->GetNodeTM(t);
+  vortex::VortexEval e;
+  vortex::readVortexEval(*warp->pblock2, t, Inverse(tm), e);
+  vortex::fillSwirlFrame(e, frame);
+  nodeTM = tm;
+  return true;
 }

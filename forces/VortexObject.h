@@ -1,18 +1,23 @@
 #pragma once
 // The Vortex Force: a space warp that holds particles on a sphere and swirls
-// them around vortices spread over its surface.
+// them around vortices spread over its surface. Its icon marks the vortex
+// axes; its field reads a per-time cache of the evaluated block.
 #include <memory>
 #include <mutex>
 
-#include "forces/IconWarpObject.h"
+#include "forces/SwirlFrame.h"
 #include "forces/VortexForce.h"
 #include "forces/VortexParams.h"
+#include "forces/Warp.h"
 #include "host/sdk/StringTable.h"
 
 inline constexpr Class_ID VORTEX_CLASS_ID{0x2E8B61C4, 0x9F07A5D3};
+inline constexpr Class_ID VORTEX_MOD_CLASS_ID{0x2E8B61C5, 0x9F07A5D4};
 
-class VortexObject : public IconWarpObject {
+class VortexObject : public WarpObject<VortexObject> {
  public:
+  static const WarpClass kClass;
+
   // Everything one force evaluation needs at a time, read once.
   struct Evaluated {
     vortex::VortexEval eval;
@@ -20,22 +25,17 @@ class VortexObject : public IconWarpObject {
     Matrix3 nodeTM, inverseNodeTM;
   };
 
-  VortexObject();
-
-  Class_ID ClassID() override;
-  void GetClassName(MSTR& s, bool localized = true) const override;
-  const MCHAR* GetObjectName(bool localized = true) const override;
   CreateMouseCallBack* GetCreateMouseCallBack() override;
-  ReferenceTarget* Clone(RemapDir& remap) override;
-  RefResult NotifyRefChanged(const Interval& changeInt, RefTargetHandle hTarget, PartID& partID, RefMessage message,
-                             BOOL propagate) override;
   void BuildMesh(TimeValue t) override;
-  Modifier* CreateWSMMod(INode* node) override;
-  ForceField* GetForceField(INode* node) override;
+  // World-space force of the warp on `node` at t, from the cached state.
+  Point3 WorldForce(INode* node, TimeValue t, const Point3& pos, const Point3& vel, int index);
 
   // The state at t for the warp on `node` (null: no node), from the
   // per-time cache; safe to call from several threads.
   std::shared_ptr<const Evaluated> EvaluateAt(INode* node, TimeValue t);
+
+ protected:
+  void BlockChanged() override;
 
  private:
   std::mutex cacheMutex_;
@@ -44,6 +44,16 @@ class VortexObject : public IconWarpObject {
   TimeValue cacheTime_ = 0;
   bool cacheValid_ = false;
 };
+
+// The modifier a Vortex Force puts on each bound object, and the warp as a
+// particle system feels it.
+using VortexMod = BoundWarpMod<VortexObject>;
+using VortexField = WarpField<VortexObject>;
+
+// Samples a Vortex Force node at t for the ink's swirl source: the frame and
+// the node's transform, read directly (not through the warp's cache). False
+// when the node is null, has no object or holds another class.
+bool sampleVortexForce(INode* node, TimeValue t, swirl::Frame& frame, Matrix3& nodeTM);
 
 ParamBlockDesc2* GetVortexParamBlockDesc();
 

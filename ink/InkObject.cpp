@@ -1,8 +1,8 @@
 #include "ink/InkObject.h"
 
+#include "common/CentreRadiusCreate.h"
 #include "host/sdk/Node.h"
 #include "ink/InkClearProc.h"
-#include "ink/InkCreate.h"
 #include "ink/InkParamTable.h"
 #include "ink/InkParams.h"
 #include "ink/InkSphere.h"
@@ -51,10 +51,11 @@ Animatable* InkObject::SubAnim(int i) { return i == 0 ? pblock2 : nullptr; }
 
 MSTR InkObject::SubAnimName(int i, bool) { return i == 0 ? MSTR(_M("Parameters")) : MSTR(); }
 
+// Like a sphere: dragging sets the radius, at least 0.1; every ink object
+// hands out the one instance.
 CreateMouseCallBack* InkObject::GetCreateMouseCallBack() {
-  InkCreate* callback = InkCreate::instance();
-  callback->SetObj(this);
-  return callback;
+  static CentreRadiusCreate callback({.sized = {ink::param::radius}, .minimum = 0.1f});
+  return callback.For(pblock2);
 }
 
 void InkObject::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {

@@ -2,11 +2,11 @@
 
 #include <stdexcept>
 
+#include "common/CentreRadiusCreate.h"
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
 #include "orb/HostMesh.h"
 #include "orb/MarkItem.h"
-#include "orb/OrbCreateCallBack.h"
 #include "orb/OrbMesh.h"
 #include "orb/ReadParams.h"
 #include "orb/VeilBake.h"
@@ -24,10 +24,11 @@ void OrbObject::GetClassName(MSTR& s, bool) const { s = _M("Tessaron Iridel"); }
 
 const MCHAR* OrbObject::GetObjectName(bool) const { return _M("Tessaron Iridel"); }
 
+// The first click places the centre with the least radius, dragging sets
+// the radius.
 CreateMouseCallBack* OrbObject::GetCreateMouseCallBack() {
-  static OrbCreateCallBack callback;
-  callback.SetObj(this);
-  return &callback;
+  static CentreRadiusCreate callback({.sized = {orb::param::radius}, .minimum = 0.01f, .placed = 0.01f});
+  return callback.For(pblock2);
 }
 
 void OrbObject::BeginEditParams(IObjParam* ip, ULONG flags, Animatable* prev) {
@@ -78,14 +79,6 @@ bool gFailBuilds = false;
 
 void OrbObject::SetBuildFailureForTesting(bool on) { gFailBuilds = on; }
 
-INode* OrbObject::OwnNode() const {
-  for (ReferenceMaker* d : Dependents()) {
-    auto* node = dynamic_cast<INode*>(d);
-    if (node && node->GetObjectRef() == this) return node;
-  }
-  return nullptr;
-}
-
 // Reads the parameters, samples the veil sources, bakes the veils when their
 // inputs changed and builds the mesh. Any failure leaves an empty mesh and a
 // note on the debugger output; the user sees an empty orb, never a crash.
@@ -94,7 +87,7 @@ void OrbObject::BuildMesh(TimeValue t) {
   try {
     orb::Params p = orb::readParams(*pblock2, t);
     if (gFailBuilds) throw std::runtime_error("mesh build failure injected");
-    INode* node = OwnNode();
+    INode* node = OwnNode(this);
     orb::sampleVeilSources(*pblock2, t, p, node ? node->GetNodeTM(t) : Matrix3(), sources_);
     orb::bakeVeils(p, sources_, cache_);
     orb::buildOrbMesh(p, cache_, static_cast<double>(t) / TIME_TICKSPERSEC,

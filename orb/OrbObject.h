@@ -50,8 +50,6 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
   int RenderEnd(TimeValue t) override;
   bool Rendering() const { return rendering_; }
 
-  // The node this orb sits on, or null.
-  INode* OwnNode() const;
   const orb::VeilCache& Cache() const { return cache_; }
   const orb::VeilSourceSet& Sources() const { return sources_; }
   // Makes every following build fail inside, to exercise the failure path.

@@ -30,19 +30,11 @@ void ParticleEmitter::SetReference(int i, RefTargetHandle target) {
   if (i >= 0 && i < NumRefs()) warps_[i] = dynamic_cast<INode*>(target);
 }
 
-INode* ParticleEmitter::OwnNode() const {
-  for (ReferenceMaker* d : Dependents()) {
-    auto* node = dynamic_cast<INode*>(d);
-    if (node && node->GetObjectRef() == this) return node;
-  }
-  return nullptr;
-}
-
 void ParticleEmitter::Spawn(TimeValue start) {
   parts_.SetCount(settings_.count);
   std::mt19937 rng(settings_.seed);
   std::uniform_real_distribution<float> unit(-1.f, 1.f);
-  INode* node = OwnNode();
+  INode* node = OwnNode(this);
   const Matrix3 tm = node ? node->GetNodeTM(start) : Matrix3();
   for (int i = 0; i < parts_.Count(); ++i) {
     Point3 p;

@@ -48,7 +48,6 @@ class ParticleEmitter : public ParticleObject {
  private:
   void Update(TimeValue t);
   void Spawn(TimeValue start);
-  INode* OwnNode() const;
 
   EmitterSettings settings_;
   std::vector<INode*> warps_;

@@ -37,6 +37,15 @@ std::vector<std::pair<MSTR, MSTR>> parseProps(const MSTR& buffer) {
 }
 }  // namespace
 
+INode* OwnNode(const Object* obj) {
+  if (!obj) return nullptr;
+  for (ReferenceMaker* d : obj->Dependents()) {
+    auto* node = dynamic_cast<INode*>(d);
+    if (node && node->GetObjectRef() == obj) return node;
+  }
+  return nullptr;
+}
+
 Matrix3 AimMatrix(const Point3& direction) {
   const Point3 z = (-direction).Normalize();
   if (z.LengthSquared() == 0) return Matrix3();

@@ -104,6 +104,12 @@ class INode : public ReferenceTarget {
   MSTR userProps_;
 };
 
+// The node that holds `obj` as its object, found among the object's
+// dependents (a node is one through its object reference); null when no
+// node holds it. Objects ask this for their own node's transform, which the
+// host does not hand to every call.
+INode* OwnNode(const Object* obj);
+
 // The rotation that aims local -Z along `direction` with local +Y up
 // (world +Z as reference, world +Y when looking straight up or down).
 Matrix3 AimMatrix(const Point3& direction);

@@ -81,9 +81,42 @@ class TriObject : public GeomObject {
 
 TriObject* CreateNewTriObject();
 
+// The evaluation of an object that keeps one procedural mesh. Self has
+// `mesh`, `ivalid` (empty: rebuild at the next evaluation) and BuildMesh,
+// declared by Self or by Base. Evaluating the object or asking its validity
+// first rebuilds the mesh when t has left ivalid, and the object converts to
+// a triangle mesh by copying it. Procedural geometry (SimpleObject2) and
+// plug-in objects of other kinds whose icon is their mesh share it.
+template <class Self, class Base>
+class MeshEvaluation : public Base {
+ public:
+  void UpdateMesh(TimeValue t) {
+    if (!self().ivalid.InInterval(t)) self().BuildMesh(t);
+  }
+  ObjectState Eval(TimeValue t) override {
+    UpdateMesh(t);
+    return ObjectState(this);
+  }
+  Interval ObjectValidity(TimeValue t) override {
+    UpdateMesh(t);
+    return self().ivalid;
+  }
+  int CanConvertToType(Class_ID obtype) override { return obtype == triObjectClassID; }
+  Object* ConvertToType(TimeValue t, Class_ID obtype) override {
+    if (obtype != triObjectClassID) return nullptr;
+    UpdateMesh(t);
+    TriObject* tri = CreateNewTriObject();
+    tri->mesh = self().mesh;
+    return tri;
+  }
+
+ private:
+  Self& self() { return static_cast<Self&>(*this); }
+};
+
 // A geometric object that evaluates its parameter block into one mesh and
 // keeps it while the time stays inside `ivalid`.
-class SimpleObject2 : public ParamBlockOwner<GeomObject> {
+class SimpleObject2 : public MeshEvaluation<SimpleObject2, ParamBlockOwner<GeomObject>> {
  public:
   Mesh mesh;
   Interval ivalid;  // empty: rebuild at the next evaluation
@@ -91,10 +124,4 @@ class SimpleObject2 : public ParamBlockOwner<GeomObject> {
   virtual void BuildMesh(TimeValue t) = 0;
   virtual BOOL OKtoDisplay(TimeValue t) { (void)t; return TRUE; }
   virtual void InvalidateUI() {}
-  void UpdateMesh(TimeValue t);
-
-  ObjectState Eval(TimeValue t) override;
-  Interval ObjectValidity(TimeValue t) override;
-  int CanConvertToType(Class_ID obtype) override { return obtype == triObjectClassID; }
-  Object* ConvertToType(TimeValue t, Class_ID obtype) override;
 };

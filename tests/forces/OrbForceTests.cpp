@@ -4,8 +4,7 @@
 #include <random>
 
 #include "forces/OrbForce.h"
-#include "forces/OrbForceField.h"
-#include "forces/OrbForceMod.h"
+#include "forces/OrbForceObject.h"
 #include "tests/forces/ForceTestScene.h"
 
 using forcetest::toPoint3;

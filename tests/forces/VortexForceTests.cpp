@@ -3,7 +3,7 @@
 #include <random>
 
 #include "forces/VortexEval.h"
-#include "forces/VortexField.h"
+#include "forces/VortexObject.h"
 #include "tests/forces/ForceTestScene.h"
 
 using forcetest::toPoint3;

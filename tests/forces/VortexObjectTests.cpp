@@ -5,10 +5,8 @@
 #include <thread>
 #include <vector>
 
-#include "forces/SampleVortexForce.h"
-#include "forces/VortexField.h"
-#include "forces/VortexMod.h"
-#include "forces/WarpIcon.h"
+#include "forces/VortexObject.h"
+#include "forces/Warp.h"
 #include "tests/forces/ForceTestScene.h"
 
 namespace vp = vortex::param;

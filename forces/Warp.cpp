@@ -1,6 +1,30 @@
-#include "forces/WarpIcon.h"
+#include "forces/Warp.h"
 
 #include <algorithm>
+
+#include "host/sdk/Node.h"
+
+WarpMod::WarpMod(INode* node, WSMObject* obj) {
+  ReplaceReference(0, obj);
+  ReplaceReference(1, node);
+}
+
+WarpMod::~WarpMod() {
+  ReplaceReference(0, nullptr, FALSE);
+  ReplaceReference(1, nullptr, FALSE);
+}
+
+namespace {
+class KeepPoints : public Deformer {
+ public:
+  Point3 Map(int, Point3 p) override { return p; }
+};
+}  // namespace
+
+Deformer& WarpMod::GetDeformer(TimeValue, TriObject&, Matrix3&, Matrix3&) {
+  static KeepPoints deformer;
+  return deformer;
+}
 
 namespace forces {
 

@@ -1,5 +1,0 @@
-#include "forces/OrbForceCreate.h"
-
-#include "forces/OrbForceParams.h"
-
-OrbForceCreate::OrbForceCreate() : WarpCreate({orbforce::param::iconSize}) {}
