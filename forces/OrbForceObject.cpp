@@ -1,9 +1,11 @@
 #include "forces/OrbForceObject.h"
 
+#include <new>
+
 #include "common/CentreRadiusCreate.h"
+#include "common/FixedClassDesc.h"
 #include "forces/OrbForce.h"
 #include "host/sdk/Node.h"
-#include "plugin/ClassDescriptors.h"
 
 const WarpClass OrbForceObject::kClass = {
     .name = _M("Tessaron Orb Particle Force"),
@@ -32,4 +34,12 @@ Point3 OrbForceObject::WorldForce(INode* node, TimeValue t, const Point3& pos, c
   const Point3 local =
       orbforce::localOrbForce(p, pos * Inverse(tm), index, static_cast<float>(t) / TIME_TICKSPERSEC);
   return VectorTransform(tm, local) - vel * p.drag;
+}
+
+ClassDesc2* GetOrbForceDesc() {
+  static common::FixedClassDesc desc(
+      {_M("Tessaron Orb Particle Force"), _M("TessaronOrbParticleForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
+       Class_ID(0x7A2E9F44, 0xD1C56B89)},
+      [] { return static_cast<Animatable*>(new (std::nothrow) OrbForceObject()); });
+  return &desc;
 }

@@ -4,6 +4,7 @@
 // the plain octahedron.
 #include "forces/OrbForceParams.h"
 #include "forces/Warp.h"
+#include "host/sdk/ClassDesc2.h"
 #include "host/sdk/StringTable.h"
 
 inline constexpr Class_ID ORBFORCE_MOD_CLASS_ID{0x7A2E9F45, 0xD1C56B8A};
@@ -23,6 +24,8 @@ class OrbForceObject : public WarpObject<OrbForceObject> {
 using OrbForceMod = BoundWarpMod<OrbForceObject>;
 using OrbForceField = WarpField<OrbForceObject>;
 
+// The class's descriptor, built on first use.
+ClassDesc2* GetOrbForceDesc();
 ParamBlockDesc2* GetOrbForceParamBlockDesc();
 
 namespace orbforce {

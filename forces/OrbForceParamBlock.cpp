@@ -1,8 +1,7 @@
 // The "TessaronOrbForceParameters" block, built from the one list in
 // OrbForceParamRows.inc: one rollout, every parameter animatable.
+#include "common/ParamRows.h"
 #include "forces/OrbForceObject.h"
-#include "plugin/ClassDescriptors.h"
-#include "plugin/ParamRows.h"
 
 namespace {
 
@@ -11,7 +10,7 @@ namespace {
 constexpr int kLabelBase = 340;
 
 // Parameter N's controls are 1000 + 2N and 1001 + 2N.
-constexpr plugin::ParamRowStyle kStyle{
+constexpr common::ParamRowStyle kStyle{
     .labelBase = kLabelBase,
     .controlBase = 1000,
     .floatFlags = P_ANIMATABLE,
@@ -21,9 +20,9 @@ constexpr plugin::ParamRowStyle kStyle{
     .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
 };
 
-constexpr plugin::ParamRow kRows[] = {
+constexpr common::ParamRow kRows[] = {
 #define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) \
-  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, 0, _M(label)},
+  {id, _M(#name), common::ParamKind::kind, def, lo, hi, 0, _M(label)},
 #define ORBFORCE_BLOCK_ONLY ORBFORCE_PARAM
 #include "forces/OrbForceParamRows.inc"
 #undef ORBFORCE_BLOCK_ONLY
@@ -35,8 +34,8 @@ static_assert(std::size(kRows) == 14);
 
 ParamBlockDesc2* GetOrbForceParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("TessaronOrbForceParameters"), 0, GetOrbForceDesc(),
-                              P_AUTO_CONSTRUCT | P_AUTO_UI, 0, plugin::rolloutDefs(1, 210, 20),
-                              plugin::paramDefs(kRows, kStyle));
+                              P_AUTO_CONSTRUCT | P_AUTO_UI, 0, common::rolloutDefs(1, 210, 20),
+                              common::paramDefs(kRows, kStyle));
   return &desc;
 }
 

@@ -1,8 +1,10 @@
 #include "forces/VortexObject.h"
 
+#include <new>
+
 #include "common/CentreRadiusCreate.h"
+#include "common/FixedClassDesc.h"
 #include "host/sdk/Node.h"
-#include "plugin/ClassDescriptors.h"
 
 const WarpClass VortexObject::kClass = {
     .name = _M("Tessaron Orb Vortex Force"),
@@ -70,4 +72,12 @@ bool sampleVortexForce(INode* node, TimeValue t, swirl::Frame& frame, Matrix3& n
   vortex::fillSwirlFrame(e, frame);
   nodeTM = tm;
   return true;
+}
+
+ClassDesc2* GetVortexDesc() {
+  static common::FixedClassDesc desc(
+      {_M("Tessaron Orb Vortex Force"), _M("TessaronOrbVortexForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
+       VORTEX_CLASS_ID},
+      [] { return static_cast<Animatable*>(new (std::nothrow) VortexObject()); });
+  return &desc;
 }

@@ -9,6 +9,7 @@
 #include "forces/VortexForce.h"
 #include "forces/VortexParams.h"
 #include "forces/Warp.h"
+#include "host/sdk/ClassDesc2.h"
 #include "host/sdk/StringTable.h"
 
 inline constexpr Class_ID VORTEX_CLASS_ID{0x2E8B61C4, 0x9F07A5D3};
@@ -55,6 +56,8 @@ using VortexField = WarpField<VortexObject>;
 // when the node is null, has no object or holds another class.
 bool sampleVortexForce(INode* node, TimeValue t, swirl::Frame& frame, Matrix3& nodeTM);
 
+// The class's descriptor, built on first use.
+ClassDesc2* GetVortexDesc();
 ParamBlockDesc2* GetVortexParamBlockDesc();
 
 namespace vortex {

@@ -1,9 +1,8 @@
 // The "TessaronOrbVortexParameters" block, built from the one list in
 // VortexParamRows.inc: one rollout, every parameter animatable except the
 // seed object list.
+#include "common/ParamRows.h"
 #include "forces/VortexObject.h"
-#include "plugin/ClassDescriptors.h"
-#include "plugin/ParamRows.h"
 
 namespace {
 
@@ -13,7 +12,7 @@ constexpr int kLabelBase = 300;
 
 // Parameter N's controls are 1000 + 2N and 1001 + 2N; the seed object
 // list's delete button is its second control + 1000.
-constexpr plugin::ParamRowStyle kStyle{
+constexpr common::ParamRowStyle kStyle{
     .labelBase = kLabelBase,
     .controlBase = 1000,
     .floatFlags = P_ANIMATABLE,
@@ -23,9 +22,9 @@ constexpr plugin::ParamRowStyle kStyle{
     .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
 };
 
-constexpr plugin::ParamRow kRows[] = {
+constexpr common::ParamRow kRows[] = {
 #define VORTEX_PARAM(id, name, kind, def, lo, hi, label) \
-  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, 0, _M(label)},
+  {id, _M(#name), common::ParamKind::kind, def, lo, hi, 0, _M(label)},
 #define VORTEX_BLOCK_ONLY VORTEX_PARAM
 #include "forces/VortexParamRows.inc"
 #undef VORTEX_BLOCK_ONLY
@@ -37,7 +36,7 @@ static_assert(std::size(kRows) == 16);
 
 ParamBlockDesc2* GetVortexParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("TessaronOrbVortexParameters"), 0, GetVortexDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI, 0,
-                              plugin::rolloutDefs(1, 211, 21), plugin::paramDefs(kRows, kStyle));
+                              common::rolloutDefs(1, 211, 21), common::paramDefs(kRows, kStyle));
   return &desc;
 }
 

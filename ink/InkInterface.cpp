@@ -2,7 +2,6 @@
 // with their argument names and types, and the dispatch from scripts.
 #include "host/sdk/Node.h"
 #include "ink/InkObject.h"
-#include "plugin/ClassDescriptors.h"
 
 FPInterfaceDesc* GetOrbInkInterfaceDesc() {
   static FPInterfaceDesc desc(

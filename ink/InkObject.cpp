@@ -1,6 +1,9 @@
 #include "ink/InkObject.h"
 
+#include <new>
+
 #include "common/CentreRadiusCreate.h"
+#include "common/FixedClassDesc.h"
 #include "host/sdk/Node.h"
 #include "ink/InkClearProc.h"
 #include "ink/InkParamTable.h"
@@ -8,7 +11,6 @@
 #include "ink/InkSphere.h"
 #include "ink/sim/GpuContext.h"
 #include "orb/MarkItem.h"
-#include "plugin/ClassDescriptors.h"
 
 namespace {
 constexpr const char* kNotBuilt = "not available in this build";
@@ -152,4 +154,12 @@ int InkObject::ExportVDB(int, int, const MSTR&, int) {
 bool InkObject::RenderOver(INode*, int, const MSTR&, const MSTR&) {
   status_ = std::string("rendering ") + kNotBuilt;
   return false;
+}
+
+ClassDesc2* GetInkDesc() {
+  static common::FixedClassDesc desc(
+      {_M("Tessaron Orb Ink"), _M("TessaronOrbInk"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
+       Class_ID(0x41C7E2B9, 0x6D3A9F15)},
+      [] { return static_cast<Animatable*>(new (std::nothrow) InkObject()); });
+  return &desc;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/sdk/ClassDesc2.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Particle.h"
 #include "host/sdk/StringTable.h"
@@ -100,6 +101,8 @@ class InkObject : public SimpleParticle, public InkFP {
   ViewportSource viewportSource_;
 };
 
+// The class's descriptor, built on first use.
+ClassDesc2* GetInkDesc();
 ParamBlockDesc2* GetInkParamBlockDesc();
 FPInterfaceDesc* GetOrbInkInterfaceDesc();
 

@@ -3,14 +3,13 @@
 // row's kind and id, so the table stays the one list of parameters.
 #include "ink/InkObject.h"
 #include "ink/InkParamTable.h"
-#include "plugin/ClassDescriptors.h"
 
 namespace {
 
 // Floats animate, every number resets to its default. Parameter N's
 // controls are 2000 + 2N and 2001 + 2N; a node list's delete button is
 // 2600 + N.
-constexpr plugin::ParamRowStyle kStyle{
+constexpr common::ParamRowStyle kStyle{
     .labelBase = ink::kInkLabelStringBase,
     .controlBase = 2000,
     .floatFlags = P_ANIMATABLE | P_RESET_DEFAULT,
@@ -41,8 +40,8 @@ const MCHAR* const kRolloutTitles[ink::kInkRolloutCount] = {
 
 ParamBlockDesc2* GetInkParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("InkParameters"), 0, GetInkDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
-                              plugin::rolloutDefs(ink::kInkRolloutCount, ink::kInkDialogBase, ink::kInkTitleStringBase),
-                              plugin::paramDefs(ink::inkParamRows(), kStyle));
+                              common::rolloutDefs(ink::kInkRolloutCount, ink::kInkDialogBase, ink::kInkTitleStringBase),
+                              common::paramDefs(ink::inkParamRows(), kStyle));
   return &desc;
 }
 
@@ -52,7 +51,7 @@ const std::vector<host::StringEntry>& inkStrings() {
   static const std::vector<host::StringEntry> strings = [] {
     std::vector<host::StringEntry> s;
     for (int m = 0; m < kInkRolloutCount; ++m) s.push_back({kInkTitleStringBase + m, kRolloutTitles[m]});
-    for (const plugin::ParamRow& row : inkParamRows()) s.push_back({kInkLabelStringBase + row.id, row.label});
+    for (const common::ParamRow& row : inkParamRows()) s.push_back({kInkLabelStringBase + row.id, row.label});
     return s;
   }();
   return strings;

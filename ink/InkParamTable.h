@@ -3,7 +3,7 @@
 // in InkParamRows.inc.
 #include <span>
 
-#include "plugin/ParamRows.h"
+#include "common/ParamRows.h"
 
 namespace ink {
 
@@ -14,6 +14,6 @@ inline constexpr int kInkLabelStringBase = 400;
 inline constexpr int kInkTitleStringBase = 40;
 inline constexpr int kInkDialogBase = 230;
 
-std::span<const plugin::ParamRow> inkParamRows();
+std::span<const common::ParamRow> inkParamRows();
 
 }  // namespace ink

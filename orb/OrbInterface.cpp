@@ -1,6 +1,5 @@
 // The orb's scripting interface "iridel": the veil solver's status line.
 #include "orb/OrbObject.h"
-#include "plugin/ClassDescriptors.h"
 
 FPInterfaceDesc* GetIridelInterfaceDesc() {
   static FPInterfaceDesc desc(ORB_FP_INTERFACE_ID, _M("iridel"), 0, GetOrbDesc(), FP_MIXIN,

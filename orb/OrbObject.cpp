@@ -1,8 +1,10 @@
 #include "orb/OrbObject.h"
 
+#include <new>
 #include <stdexcept>
 
 #include "common/CentreRadiusCreate.h"
+#include "common/FixedClassDesc.h"
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
 #include "orb/HostMesh.h"
@@ -10,7 +12,6 @@
 #include "orb/OrbMesh.h"
 #include "orb/ReadParams.h"
 #include "orb/VeilBake.h"
-#include "plugin/ClassDescriptors.h"
 
 OrbObject::OrbObject() { GetOrbDesc()->MakeAutoParamBlocks(this); }
 
@@ -129,4 +130,12 @@ int OrbObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
   if (!node || !vpt) return 0;
   tsorb::drawMarkLines(*vpt->getGW(), node->GetObjectTM(t), pblock2->GetFloat(orb::param::radius, t), 1.f, kMarkText);
   return 0;
+}
+
+ClassDesc2* GetOrbDesc() {
+  static common::FixedClassDesc desc(
+      {_M("Tessaron Iridel"), _M("TessaronIridel"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
+       Class_ID(0x5B7E2C91, 0x3FA8D4E6)},
+      [] { return static_cast<Animatable*>(new (std::nothrow) OrbObject()); });
+  return &desc;
 }

@@ -1,6 +1,7 @@
 #pragma once
 // The glass orb: a procedural object with a glass shell, a haze sphere and
 // silk veils, its "iridel" scripting interface and its per-node display.
+#include "host/sdk/ClassDesc2.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Object.h"
 #include "host/sdk/StringTable.h"
@@ -75,6 +76,8 @@ class OrbObject : public SimpleObject2, public OrbFPInterface, public MaxSDK::Gr
   bool displayPrepared_ = false;
 };
 
+// The class's descriptor, built on first use.
+ClassDesc2* GetOrbDesc();
 ParamBlockDesc2* GetOrbParamBlockDesc();
 FPInterfaceDesc* GetIridelInterfaceDesc();
 

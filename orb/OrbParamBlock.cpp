@@ -1,9 +1,8 @@
 // The orb's "OrbParameters" block, built from the one list in
 // OrbParamRows.inc: 50 parameters on five rollouts, every number animatable
 // and reset to its default, and the veil source list.
+#include "common/ParamRows.h"
 #include "orb/OrbObject.h"
-#include "plugin/ClassDescriptors.h"
-#include "plugin/ParamRows.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ constexpr int kLabelBase = 100;
 
 // Parameter N's controls are 1000 + 2N and 1001 + 2N; the node list's
 // delete button is its second control + 1000.
-constexpr plugin::ParamRowStyle kStyle{
+constexpr common::ParamRowStyle kStyle{
     .labelBase = kLabelBase,
     .controlBase = 1000,
     .floatFlags = P_ANIMATABLE | P_RESET_DEFAULT,
@@ -26,9 +25,9 @@ constexpr plugin::ParamRowStyle kStyle{
     .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
 };
 
-constexpr plugin::ParamRow kRows[] = {
+constexpr common::ParamRow kRows[] = {
 #define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) \
-  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, rollout, _M(label)},
+  {id, _M(#name), common::ParamKind::kind, def, lo, hi, rollout, _M(label)},
 #define ORB_BLOCK_ONLY ORB_PARAM
 #include "orb/OrbParamRows.inc"
 #undef ORB_BLOCK_ONLY
@@ -40,8 +39,8 @@ static_assert(std::size(kRows) == 50);
 
 ParamBlockDesc2* GetOrbParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("OrbParameters"), 0, GetOrbDesc(), P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
-                              plugin::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
-                              plugin::paramDefs(kRows, kStyle));
+                              common::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
+                              common::paramDefs(kRows, kStyle));
   return &desc;
 }
 

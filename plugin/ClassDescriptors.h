@@ -1,45 +1,17 @@
 #pragma once
-// The library's five class descriptors, in the order the library hands them
-// out. Each is built on first use; the library's load sequence builds them in
-// directory order before anything else asks.
-#include "plugin/FixedClassDesc.h"
+// The library's five classes in the order the library hands them out. Each
+// class declares its descriptor accessor beside itself; the plug-in frame
+// only lists them here and fixes the load order (LibraryLoad.cpp).
+#include "forces/OrbForceObject.h"
+#include "forces/VortexObject.h"
+#include "ink/InkObject.h"
+#include "ink/material/InkMtl.h"
+#include "orb/OrbObject.h"
 
 namespace plugin {
 
-class OrbClassDesc : public FixedClassDesc {
- public:
-  OrbClassDesc();
-  void* Create(BOOL loading = FALSE) override;
-};
-
-class VortexDesc : public FixedClassDesc {
- public:
-  VortexDesc();
-  void* Create(BOOL loading = FALSE) override;
-};
-
-class OrbForceDesc : public FixedClassDesc {
- public:
-  OrbForceDesc();
-  void* Create(BOOL loading = FALSE) override;
-};
-
-class InkDesc : public FixedClassDesc {
- public:
-  InkDesc();
-  void* Create(BOOL loading = FALSE) override;
-};
-
-class InkMtlDesc : public FixedClassDesc {
- public:
-  InkMtlDesc();
-  void* Create(BOOL loading = FALSE) override;
-};
+// The class directory, in the order LibClassDesc hands it out.
+inline constexpr ClassDesc2* (*kClassDirectory[])() = {GetOrbDesc, GetVortexDesc, GetOrbForceDesc, GetInkDesc,
+                                                        GetInkMtlDesc};
 
 }  // namespace plugin
-
-ClassDesc2* GetOrbDesc();
-ClassDesc2* GetVortexDesc();
-ClassDesc2* GetOrbForceDesc();
-ClassDesc2* GetInkDesc();
-ClassDesc2* GetInkMtlDesc();

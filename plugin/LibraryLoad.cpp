@@ -3,13 +3,8 @@
 // with it, then the kernel modules, then the module entry and its string
 // resources. Descriptors are built on first use, so this sequence alone fixes
 // the order regardless of how the linker orders translation units.
-#include "forces/OrbForceObject.h"
-#include "forces/VortexObject.h"
 #include "gpu/KernelRegistry.h"
 #include "host/sdk/LoadLog.h"
-#include "ink/InkObject.h"
-#include "ink/material/InkMtl.h"
-#include "orb/OrbObject.h"
 #include "plugin/ClassDescriptors.h"
 #include "plugin/Module.h"
 #include "plugin/Resources.h"

@@ -2,16 +2,13 @@
 
 #include <dlfcn.h>
 
+#include "common/FixedClassDesc.h"
 #include "host/sdk/Module.h"
 #include "host/sdk/StringTable.h"
 
-namespace {
-HINSTANCE gModule = nullptr;
-}
-
 BOOL DllMain(HINSTANCE hinstDLL, DWORD fdwReason, void*) {
   if (fdwReason == DLL_PROCESS_ATTACH) {
-    gModule = hinstDLL;
+    common::recordModuleHandle(hinstDLL);
     DisableThreadLibraryCalls(hinstDLL);
   }
   return TRUE;
@@ -19,7 +16,7 @@ BOOL DllMain(HINSTANCE hinstDLL, DWORD fdwReason, void*) {
 
 namespace plugin {
 
-HINSTANCE moduleHandle() { return gModule; }
+HINSTANCE moduleHandle() { return common::moduleHandle(); }
 
 HINSTANCE loadedModuleHandle() {
   Dl_info info{};
@@ -28,7 +25,7 @@ HINSTANCE loadedModuleHandle() {
 }
 
 const MCHAR* GetString(int id) {
-  const MCHAR* s = host::resourceString(gModule, id);
+  const MCHAR* s = host::resourceString(common::moduleHandle(), id);
   return s ? s : _M("");
 }
 

@@ -1,11 +1,7 @@
 #include "plugin/Resources.h"
 
-#include "forces/OrbForceObject.h"
-#include "forces/VortexObject.h"
-#include "ink/InkObject.h"
 #include "host/sdk/StringTable.h"
-#include "ink/material/InkMtl.h"
-#include "orb/OrbObject.h"
+#include "plugin/ClassDescriptors.h"
 
 namespace plugin {
 

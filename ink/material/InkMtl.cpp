@@ -1,10 +1,11 @@
 #include "ink/material/InkMtl.h"
 
+#include <new>
 #include <algorithm>
 
+#include "common/FixedClassDesc.h"
 #include "host/sdk/Interface.h"
 #include "ink/material/InkLook.h"
-#include "plugin/ClassDescriptors.h"
 
 namespace {
 constexpr ParamID kSlotParams[] = {inkmtl::param::colorMap, inkmtl::param::emissionMap};
@@ -135,4 +136,12 @@ void InkMtl::Shade(ShadeContext& sc) {
   sc.out.c = (sc.ambientLight * look_.ambient + light) * c + look_.emission;
   const float t = 1.f - look_.opacity;
   sc.out.t = Color(t, t, t);
+}
+
+ClassDesc2* GetInkMtlDesc() {
+  static common::FixedClassDesc desc(
+      {_M("Tessaron Ink Material"), _M("TessaronInkMaterial"), _M("TessaronFX Tools"), MATERIAL_CLASS_ID,
+       Class_ID(0x5A3E91C7, 0x2F8D4B06)},
+      [] { return static_cast<Animatable*>(new (std::nothrow) InkMtl()); });
+  return &desc;
 }

@@ -3,6 +3,7 @@
 // falloff) that scene objects and the ink object carry. The ink object
 // reads the parameters through IInkMaterial; the host's renderers see a
 // simple lit colour.
+#include "host/sdk/ClassDesc2.h"
 #include "host/sdk/Material.h"
 #include "host/sdk/ParamBlockOwner.h"
 #include "host/sdk/StringTable.h"
@@ -65,6 +66,8 @@ class InkMtl : public ParamBlockOwner<Mtl>, public IInkMaterial {
   Interval ivalid;  // where look_ holds; empty: read again
 };
 
+// The class's descriptor, built on first use.
+ClassDesc2* GetInkMtlDesc();
 ParamBlockDesc2* GetInkMtlParamBlockDesc();
 
 namespace inkmtl {

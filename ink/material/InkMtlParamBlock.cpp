@@ -1,9 +1,8 @@
 // The ink material's "InkMaterialParameters" block, built from the one list
 // in InkMtlParamRows.inc: four rollouts; colours and floats are animatable,
 // integers, booleans and the two maps are not.
+#include "common/ParamRows.h"
 #include "ink/material/InkMtl.h"
-#include "plugin/ClassDescriptors.h"
-#include "plugin/ParamRows.h"
 
 namespace {
 
@@ -16,7 +15,7 @@ constexpr int kLabelBase = 700;
 
 // Parameter N's controls are 1000 + 2N and 1001 + 2N (a swatch or a check
 // box uses the first).
-constexpr plugin::ParamRowStyle kStyle{
+constexpr common::ParamRowStyle kStyle{
     .labelBase = kLabelBase,
     .controlBase = 1000,
     .floatFlags = P_ANIMATABLE,
@@ -26,10 +25,10 @@ constexpr plugin::ParamRowStyle kStyle{
     .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
 };
 
-using plugin::rgb;
-constexpr plugin::ParamRow kRows[] = {
+using common::rgb;
+constexpr common::ParamRow kRows[] = {
 #define INKMTL_PARAM(id, name, kind, def, lo, hi, rollout, label) \
-  {id, _M(#name), plugin::ParamKind::kind, def, lo, hi, rollout, _M(label)},
+  {id, _M(#name), common::ParamKind::kind, def, lo, hi, rollout, _M(label)},
 #include "ink/material/InkMtlParamRows.inc"
 #undef INKMTL_PARAM
 };
@@ -40,8 +39,8 @@ static_assert(std::size(kRows) == 29);
 ParamBlockDesc2* GetInkMtlParamBlockDesc() {
   static ParamBlockDesc2 desc(0, _M("InkMaterialParameters"), 0, GetInkMtlDesc(),
                               P_AUTO_CONSTRUCT | P_AUTO_UI | P_MULTIMAP, 0,
-                              plugin::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
-                              plugin::paramDefs(kRows, kStyle));
+                              common::rolloutDefs(kRolloutCount, kDialogBase, kTitleBase),
+                              common::paramDefs(kRows, kStyle));
   return &desc;
 }
 

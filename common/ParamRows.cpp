@@ -1,8 +1,8 @@
-#include "plugin/ParamRows.h"
+#include "common/ParamRows.h"
 
 #include <algorithm>
 
-namespace plugin {
+namespace common {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::vector<RolloutDef> rolloutDefs(int count, int dialogBase, int titleBase) {
   return r;
 }
 
-}  // namespace plugin
+}  // namespace common

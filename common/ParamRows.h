@@ -9,7 +9,7 @@
 
 #include "host/sdk/ParamBlock2.h"
 
-namespace plugin {
+namespace common {
 
 enum class ParamKind { Float, Int, Bool, Color, Node, NodeList, Texmap, Material, Filename };
 
@@ -48,4 +48,4 @@ std::vector<ParamDef> paramDefs(std::span<const ParamRow> rows, const ParamRowSt
 // `count` rollouts; rollout M has dialog dialogBase + M and title string titleBase + M.
 std::vector<RolloutDef> rolloutDefs(int count, int dialogBase, int titleBase);
 
-}  // namespace plugin
+}  // namespace common

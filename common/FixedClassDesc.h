@@ -1,23 +1,27 @@
 #pragma once
-// The answers every class descriptor of the library gives the host; each
-// descriptor adds its identity and how it creates its object.
+// The class descriptor every class of the library hands the host: fixed
+// answers, the class's identity and how it creates its object. Each class
+// builds its own on first use in its accessor (GetOrbDesc() ...), declared
+// beside the class; the plug-in frame only lists the accessors.
 #include "host/sdk/ClassDesc2.h"
 
-namespace plugin {
+namespace common {
 
 struct ClassIdentity {
   const MCHAR* className;     // shown to the user; a fixed string
   const MCHAR* internalName;  // also the non-localised name
   const MCHAR* category;
   SClass_ID superClass;
-  Class_ID classId;
+  Class_ID classId;  // stored data: scenes refer to it, so it never changes
 };
 
 class FixedClassDesc : public ClassDesc2 {
  public:
-  explicit FixedClassDesc(const ClassIdentity& id) : id_(id) {}
+  // `create` makes a new object, or null when the allocation fails.
+  FixedClassDesc(const ClassIdentity& id, Animatable* (*create)()) : id_(id), create_(create) {}
 
   int IsPublic() override { return 1; }
+  void* Create(BOOL loading = FALSE) override;
   const MCHAR* ClassName() override { return id_.className; }
   const MCHAR* NonLocalizedClassName() override { return id_.internalName; }
   const MCHAR* InternalName() override { return id_.internalName; }
@@ -35,6 +39,12 @@ class FixedClassDesc : public ClassDesc2 {
 
  private:
   ClassIdentity id_;
+  Animatable* (*create_)();
 };
 
-}  // namespace plugin
+// The handle the host gave the library's module when it attached (null
+// before); the module entry records it.
+HINSTANCE moduleHandle();
+void recordModuleHandle(HINSTANCE module);
+
+}  // namespace common
