@@ -3,6 +3,8 @@
 // answers, the class's identity and how it creates its object. Each class
 // builds its own on first use in its accessor (GetOrbDesc() ...), declared
 // beside the class; the plug-in frame only lists the accessors.
+#include <new>
+
 #include "host/sdk/ClassDesc2.h"
 
 namespace common {
@@ -41,6 +43,12 @@ class FixedClassDesc : public ClassDesc2 {
   ClassIdentity id_;
   Animatable* (*create_)();
 };
+
+// A new object of class T from the host's heap; null when allocation fails.
+template <class T>
+Animatable* createObject() {
+  return static_cast<Animatable*>(new (std::nothrow) T());
+}
 
 // The handle the host gave the library's module when it attached (null
 // before); the module entry records it.

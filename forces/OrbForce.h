@@ -4,20 +4,15 @@
 // radial falloff.
 #include "host/sdk/Point3.h"
 #include "host/sdk/Time.h"
+#include "util/RecordField.h"
 
 class IParamBlock2;
 
 namespace orbforce {
 
-// The record's field type for each kind of row.
-namespace field {
-using Float = float;
-using Int = int;
-}  // namespace field
-
 // The parameters the field reads, made from the list in OrbForceParamRows.inc.
 struct OrbForceParams {
-#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) field::kind name;
+#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) util::field::kind name;
 #define ORBFORCE_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
 #include "forces/OrbForceParamRows.inc"
 #undef ORBFORCE_BLOCK_ONLY

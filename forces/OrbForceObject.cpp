@@ -1,7 +1,5 @@
 #include "forces/OrbForceObject.h"
 
-#include <new>
-
 #include "common/CentreRadiusCreate.h"
 #include "common/FixedClassDesc.h"
 #include "forces/OrbForce.h"
@@ -40,6 +38,6 @@ ClassDesc2* GetOrbForceDesc() {
   static common::FixedClassDesc desc(
       {_M("Tessaron Orb Particle Force"), _M("TessaronOrbParticleForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
        Class_ID(0x7A2E9F44, 0xD1C56B89)},
-      [] { return static_cast<Animatable*>(new (std::nothrow) OrbForceObject()); });
+      common::createObject<OrbForceObject>);
   return &desc;
 }

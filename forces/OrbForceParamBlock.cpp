@@ -9,16 +9,7 @@ namespace {
 // parameter N's label is string 340 + N.
 constexpr int kLabelBase = 340;
 
-// Parameter N's controls are 1000 + 2N and 1001 + 2N.
-constexpr common::ParamRowStyle kStyle{
-    .labelBase = kLabelBase,
-    .controlBase = 1000,
-    .floatFlags = P_ANIMATABLE,
-    .intFlags = P_ANIMATABLE,
-    .boolFlags = P_ANIMATABLE,
-    .colorFlags = P_ANIMATABLE,
-    .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
-};
+constexpr common::ParamRowStyle kStyle = warpParamStyle(kLabelBase);
 
 constexpr common::ParamRow kRows[] = {
 #define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) \

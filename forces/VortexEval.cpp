@@ -6,6 +6,7 @@
 #include "forces/VortexParams.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
+#include "util/Hash.h"
 #include "util/Math.h"
 
 namespace vortex {
@@ -45,7 +46,7 @@ void readSeeds(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, Vort
 }  // namespace
 
 orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float loopSeconds, float seconds) {
-  auto draw = [base](std::uint32_t k) { return unitHash(mixHash(base ^ k)); };
+  auto draw = [base](std::uint32_t k) { return util::latticeUnit(util::latticeMix(base ^ k)); };
   const float n = static_cast<float>(count >= 2 ? count : 1);
   const float z = 1.f - 2.f * (static_cast<float>(i) + 0.5f) / n;
   const float r = std::sqrt(std::max(0.f, 1.f - z * z));
@@ -63,10 +64,10 @@ orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float
 
   const float omega = kTwoPi * seconds / std::max(loopSeconds, 0.1f);
   const std::uint32_t x = static_cast<std::uint32_t>(i) * 0xD8163841u;
-  const float u1 = unitHash(mixHash(base ^ (x + 0x68ADF964u)));
-  const float u2 = unitHash(mixHash(base ^ (x + 0x3A09EC2Cu)));
-  const float u3 = unitHash(mixHash(base ^ (x + 0xD15BF2C8u)));
-  const float u4 = unitHash(mixHash(base ^ (x + 0xA2B7E590u)));
+  const float u1 = util::latticeUnit(util::latticeMix(base ^ (x + 0x68ADF964u)));
+  const float u2 = util::latticeUnit(util::latticeMix(base ^ (x + 0x3A09EC2Cu)));
+  const float u3 = util::latticeUnit(util::latticeMix(base ^ (x + 0xD15BF2C8u)));
+  const float u4 = util::latticeUnit(util::latticeMix(base ^ (x + 0xA2B7E590u)));
   const float k1 = 1.f + std::floor(2.999f * u1), k2 = 1.f + std::floor(2.999f * u3);
   const float phi1 = kTwoPi * u2, phi2 = kTwoPi * u4;
   const float amount = 0.6f * wander;

@@ -7,6 +7,7 @@
 #include "forces/SwirlFrame.h"
 #include "host/sdk/Matrix3.h"
 #include "host/sdk/Time.h"
+#include "util/RecordField.h"
 
 class IParamBlock2;
 
@@ -23,15 +24,9 @@ struct SeedVortex {
   bool on = true;
 };
 
-// The record's field type for each kind of row.
-namespace field {
-using Float = float;
-using Int = int;
-}  // namespace field
-
 struct VortexEval {
   // The block's values, made from the list in VortexParamRows.inc.
-#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) field::kind name;
+#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) util::field::kind name;
 #define VORTEX_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
 #include "forces/VortexParamRows.inc"
 #undef VORTEX_BLOCK_ONLY
@@ -43,11 +38,9 @@ struct VortexEval {
   orb::Vec axes[kMaxVortices];
 };
 
-// The per-vortex random draws: a 32-bit multiply-xorshift hash and its
-// top 24 bits as a number in [0, 1).
+// The per-vortex random draws hash a seed base with the lattice hash
+// (util::latticeMix, util::latticeUnit).
 inline std::uint32_t seedBase(int seed) { return static_cast<std::uint32_t>(seed) * 0x8DA6B343u; }
-inline std::uint32_t mixHash(std::uint32_t x) { return (x ^ (x >> 13)) * 0x5BD1E995u; }
-inline float unitHash(std::uint32_t h) { return static_cast<float>((h ^ (h >> 15)) & 0xFFFFFFu) * (1.f / 16777216.f); }
 
 // Generated axis i of `count` at `seconds`: a Fibonacci point, turned by
 // the seed, wandering with whole frequencies so that it repeats every loop.

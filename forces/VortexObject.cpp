@@ -1,7 +1,5 @@
 #include "forces/VortexObject.h"
 
-#include <new>
-
 #include "common/CentreRadiusCreate.h"
 #include "common/FixedClassDesc.h"
 #include "host/sdk/Node.h"
@@ -78,6 +76,6 @@ ClassDesc2* GetVortexDesc() {
   static common::FixedClassDesc desc(
       {_M("Tessaron Orb Vortex Force"), _M("TessaronOrbVortexForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
        VORTEX_CLASS_ID},
-      [] { return static_cast<Animatable*>(new (std::nothrow) VortexObject()); });
+      common::createObject<VortexObject>);
   return &desc;
 }

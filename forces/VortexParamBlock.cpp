@@ -10,17 +10,7 @@ namespace {
 // parameter N's label is string 300 + N.
 constexpr int kLabelBase = 300;
 
-// Parameter N's controls are 1000 + 2N and 1001 + 2N; the seed object
-// list's delete button is its second control + 1000.
-constexpr common::ParamRowStyle kStyle{
-    .labelBase = kLabelBase,
-    .controlBase = 1000,
-    .floatFlags = P_ANIMATABLE,
-    .intFlags = P_ANIMATABLE,
-    .boolFlags = P_ANIMATABLE,
-    .colorFlags = P_ANIMATABLE,
-    .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
-};
+constexpr common::ParamRowStyle kStyle = warpParamStyle(kLabelBase);
 
 constexpr common::ParamRow kRows[] = {
 #define VORTEX_PARAM(id, name, kind, def, lo, hi, label) \

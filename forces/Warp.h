@@ -5,8 +5,24 @@
 // systems feel it; and the icon itself. A warp states only what is its own:
 // its WarpClass, its icon (BuildMesh), its force (WorldForce) and what
 // creation sizes (GetCreateMouseCallBack).
+#include "common/ParamRows.h"
 #include "host/sdk/SpaceWarp.h"
 #include "util/Vec.h"
+
+// What every row of a warp's block shares: one rollout, every kind
+// animatable, parameter N's controls 1000 + 2N and 1001 + 2N, and a node
+// list's delete button its second control + 1000.
+constexpr common::ParamRowStyle warpParamStyle(int labelBase) {
+  return {
+      .labelBase = labelBase,
+      .controlBase = 1000,
+      .floatFlags = P_ANIMATABLE,
+      .intFlags = P_ANIMATABLE,
+      .boolFlags = P_ANIMATABLE,
+      .colorFlags = P_ANIMATABLE,
+      .deleteButton = [](ParamID id) { return 2001 + 2 * static_cast<int>(id); },
+  };
+}
 
 // The names and classes that tell one warp from the other.
 struct WarpClass {

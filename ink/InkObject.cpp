@@ -1,7 +1,5 @@
 #include "ink/InkObject.h"
 
-#include <new>
-
 #include "common/CentreRadiusCreate.h"
 #include "common/FixedClassDesc.h"
 #include "host/sdk/Node.h"
@@ -160,6 +158,6 @@ ClassDesc2* GetInkDesc() {
   static common::FixedClassDesc desc(
       {_M("Tessaron Orb Ink"), _M("TessaronOrbInk"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
        Class_ID(0x41C7E2B9, 0x6D3A9F15)},
-      [] { return static_cast<Animatable*>(new (std::nothrow) InkObject()); });
+      common::createObject<InkObject>);
   return &desc;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "util/Hash.h"
 #include "util/Math.h"
 #include "util/Vec.h"
 
@@ -17,9 +18,7 @@ ORB_HD inline float latticeValue(std::int32_t x, std::int32_t y, std::int32_t z)
   const std::uint32_t hx = static_cast<std::uint32_t>(x) * 0x8DA6B343u;
   const std::uint32_t hy = static_cast<std::uint32_t>(y) * 0xD8163841u;
   const std::uint32_t hz = static_cast<std::uint32_t>(z) * 0xCB1AB31Fu;
-  std::uint32_t k = hx ^ hy ^ hz;
-  k = (k ^ (k >> 13)) * 0x5BD1E995u;
-  return static_cast<float>((k ^ (k >> 15)) & 0xFFFFFFu) * (1.0f / 16777216.0f);
+  return util::latticeUnit(util::latticeMix(hx ^ hy ^ hz));
 }
 
 // Trilinear value noise in [-1, 1).

@@ -1,6 +1,5 @@
 #include "orb/OrbObject.h"
 
-#include <new>
 #include <stdexcept>
 
 #include "common/CentreRadiusCreate.h"
@@ -136,6 +135,6 @@ ClassDesc2* GetOrbDesc() {
   static common::FixedClassDesc desc(
       {_M("Tessaron Iridel"), _M("TessaronIridel"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
        Class_ID(0x5B7E2C91, 0x3FA8D4E6)},
-      [] { return static_cast<Animatable*>(new (std::nothrow) OrbObject()); });
+      common::createObject<OrbObject>);
   return &desc;
 }

@@ -13,14 +13,14 @@ static_assert(offsetof(Params, shellThickness) == 8 && offsetof(Params, veilCoun
               offsetof(Params, slack) == 152 && offsetof(Params, useCUDA) == 176 && offsetof(Params, showVeil) == 179);
 
 namespace {
-float fieldDefault(field::Float, double def) { return static_cast<float>(def); }
-std::int32_t fieldDefault(field::Int, double def) { return static_cast<std::int32_t>(def); }
-std::uint8_t fieldDefault(field::Bool, double def) { return def != 0 ? 1 : 0; }
+float fieldDefault(util::field::Float, double def) { return static_cast<float>(def); }
+std::int32_t fieldDefault(util::field::Int, double def) { return static_cast<std::int32_t>(def); }
+std::uint8_t fieldDefault(util::field::Bool, double def) { return def != 0 ? 1 : 0; }
 }  // namespace
 
 Params defaultParams() {
   Params p{};
-#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) p.name = fieldDefault(field::kind{}, def);
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) p.name = fieldDefault(util::field::kind{}, def);
 #define ORB_BLOCK_ONLY(id, name, kind, def, lo, hi, rollout, key, label)
 #include "orb/OrbParamRows.inc"
 #undef ORB_BLOCK_ONLY

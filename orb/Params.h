@@ -3,19 +3,12 @@
 // in OrbParamRows.inc. It is passed by value to the cloth kernel, so the
 // field order is fixed, and it is shared with device code, so this header
 // reaches nothing of the host (readParams is in ReadParams.h).
-#include <cstdint>
+#include "util/RecordField.h"
 
 namespace orb {
 
-// The record's field type for each kind of row.
-namespace field {
-using Float = float;
-using Int = std::int32_t;
-using Bool = std::uint8_t;  // 0 / 1
-}  // namespace field
-
 struct Params {
-#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) field::kind name;
+#define ORB_PARAM(id, name, kind, def, lo, hi, rollout, key, label) util::field::kind name;
 #define ORB_BLOCK_ONLY(id, name, kind, def, lo, hi, rollout, key, label)
 #include "orb/OrbParamRows.inc"
 #undef ORB_BLOCK_ONLY

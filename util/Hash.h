@@ -1,6 +1,7 @@
 #pragma once
 // Integer hashes. The 64-bit combine builds cache keys and content hashes on
-// the host; the 32-bit finaliser is behind every per-particle random draw.
+// the host; the 32-bit finaliser is behind every per-particle random draw;
+// the lattice hash behind the value noise and the generated vortex axes.
 #include <cstdint>
 
 #include "gpu/Config.h"
@@ -20,6 +21,13 @@ ORB_HD inline std::uint32_t mix32(std::uint32_t x) {
   x *= 0x846CA68Bu;
   x ^= x >> 16;
   return x;
+}
+
+// The lattice hash of the orb's value noise and the Vortex Force's generated
+// axes: a multiply-xorshift step, then a fold to a 24-bit uniform in [0, 1).
+ORB_HD inline std::uint32_t latticeMix(std::uint32_t x) { return (x ^ (x >> 13)) * 0x5BD1E995u; }
+ORB_HD inline float latticeUnit(std::uint32_t h) {
+  return static_cast<float>((h ^ (h >> 15)) & 0xFFFFFFu) * (1.f / 16777216.f);
 }
 
 }  // namespace util

@@ -1,6 +1,5 @@
 #include "ink/material/InkMtl.h"
 
-#include <new>
 #include <algorithm>
 
 #include "common/FixedClassDesc.h"
@@ -142,6 +141,6 @@ ClassDesc2* GetInkMtlDesc() {
   static common::FixedClassDesc desc(
       {_M("Tessaron Ink Material"), _M("TessaronInkMaterial"), _M("TessaronFX Tools"), MATERIAL_CLASS_ID,
        Class_ID(0x5A3E91C7, 0x2F8D4B06)},
-      [] { return static_cast<Animatable*>(new (std::nothrow) InkMtl()); });
+      common::createObject<InkMtl>);
   return &desc;
 }

@@ -5,6 +5,7 @@
 #include "forces/VortexEval.h"
 #include "forces/VortexObject.h"
 #include "tests/forces/ForceTestScene.h"
+#include "util/Hash.h"
 
 using forcetest::toPoint3;
 using forcetest::toRef;
@@ -77,11 +78,11 @@ TEST(VortexHashTest, HandComputedValues) {
   EXPECT_EQ(vortex::seedBase(42), 0x3D5968FEu);
   EXPECT_EQ(vortex::seedBase(0), 0u);
   // x = 0x3D5968FE ^ 0xE89B89C7 = 0xD5C2E139; (x ^ x >> 13) * 0x5BD1E995 = 0x15E0F3C6.
-  EXPECT_EQ(vortex::mixHash(0x3D5968FEu ^ 0xE89B89C7u), 0x15E0F3C6u);
+  EXPECT_EQ(util::latticeMix(0x3D5968FEu ^ 0xE89B89C7u), 0x15E0F3C6u);
   // (h ^ h >> 15) & 0xFFFFFF = 14735367, / 2^24.
-  EXPECT_FLOAT_EQ(vortex::unitHash(0x15E0F3C6u), 14735367.f / 16777216.f);
-  EXPECT_LT(vortex::unitHash(0xFFFFFFFFu), 1.f);
-  EXPECT_EQ(vortex::unitHash(0u), 0.f);
+  EXPECT_FLOAT_EQ(util::latticeUnit(0x15E0F3C6u), 14735367.f / 16777216.f);
+  EXPECT_LT(util::latticeUnit(0xFFFFFFFFu), 1.f);
+  EXPECT_EQ(util::latticeUnit(0u), 0.f);
 }
 
 TEST(VortexAxisTest, SingleVortexWithoutWanderIsTheTurnedFibonacciPoint) {
