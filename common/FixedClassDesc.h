@@ -50,6 +50,14 @@ Animatable* createObject() {
   return static_cast<Animatable*>(new (std::nothrow) T());
 }
 
+// The descriptor of class T, built from `id` on the first call; every later
+// call returns the same one.
+template <class T>
+ClassDesc2* classDescOf(const ClassIdentity& id) {
+  static FixedClassDesc desc(id, createObject<T>);
+  return &desc;
+}
+
 // The handle the host gave the library's module when it attached (null
 // before); the module entry records it.
 HINSTANCE moduleHandle();

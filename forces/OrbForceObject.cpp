@@ -35,9 +35,7 @@ Point3 OrbForceObject::WorldForce(INode* node, TimeValue t, const Point3& pos, c
 }
 
 ClassDesc2* GetOrbForceDesc() {
-  static common::FixedClassDesc desc(
-      {_M("Tessaron Orb Particle Force"), _M("TessaronOrbParticleForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
-       Class_ID(0x7A2E9F44, 0xD1C56B89)},
-      common::createObject<OrbForceObject>);
-  return &desc;
+  return common::classDescOf<OrbForceObject>(
+      {_M("Tessaron Orb Particle Force"), _M("TessaronOrbParticleForce"), _M("TessaronFX"),
+       WSM_OBJECT_CLASS_ID, Class_ID(0x7A2E9F44, 0xD1C56B89)});
 }

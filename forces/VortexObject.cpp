@@ -73,9 +73,7 @@ bool sampleVortexForce(INode* node, TimeValue t, swirl::Frame& frame, Matrix3& n
 }
 
 ClassDesc2* GetVortexDesc() {
-  static common::FixedClassDesc desc(
-      {_M("Tessaron Orb Vortex Force"), _M("TessaronOrbVortexForce"), _M("TessaronFX"), WSM_OBJECT_CLASS_ID,
-       VORTEX_CLASS_ID},
-      common::createObject<VortexObject>);
-  return &desc;
+  return common::classDescOf<VortexObject>(
+      {_M("Tessaron Orb Vortex Force"), _M("TessaronOrbVortexForce"), _M("TessaronFX"),
+       WSM_OBJECT_CLASS_ID, VORTEX_CLASS_ID});
 }

@@ -155,9 +155,7 @@ bool InkObject::RenderOver(INode*, int, const MSTR&, const MSTR&) {
 }
 
 ClassDesc2* GetInkDesc() {
-  static common::FixedClassDesc desc(
-      {_M("Tessaron Orb Ink"), _M("TessaronOrbInk"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
-       Class_ID(0x41C7E2B9, 0x6D3A9F15)},
-      common::createObject<InkObject>);
-  return &desc;
+  return common::classDescOf<InkObject>(
+      {_M("Tessaron Orb Ink"), _M("TessaronOrbInk"), _M("TessaronFX"),
+       GEOMOBJECT_CLASS_ID, Class_ID(0x41C7E2B9, 0x6D3A9F15)});
 }

@@ -132,9 +132,7 @@ int OrbObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
 }
 
 ClassDesc2* GetOrbDesc() {
-  static common::FixedClassDesc desc(
-      {_M("Tessaron Iridel"), _M("TessaronIridel"), _M("TessaronFX"), GEOMOBJECT_CLASS_ID,
-       Class_ID(0x5B7E2C91, 0x3FA8D4E6)},
-      common::createObject<OrbObject>);
-  return &desc;
+  return common::classDescOf<OrbObject>(
+      {_M("Tessaron Iridel"), _M("TessaronIridel"), _M("TessaronFX"),
+       GEOMOBJECT_CLASS_ID, Class_ID(0x5B7E2C91, 0x3FA8D4E6)});
 }

@@ -138,9 +138,7 @@ void InkMtl::Shade(ShadeContext& sc) {
 }
 
 ClassDesc2* GetInkMtlDesc() {
-  static common::FixedClassDesc desc(
-      {_M("Tessaron Ink Material"), _M("TessaronInkMaterial"), _M("TessaronFX Tools"), MATERIAL_CLASS_ID,
-       Class_ID(0x5A3E91C7, 0x2F8D4B06)},
-      common::createObject<InkMtl>);
-  return &desc;
+  return common::classDescOf<InkMtl>(
+      {_M("Tessaron Ink Material"), _M("TessaronInkMaterial"), _M("TessaronFX Tools"),
+       MATERIAL_CLASS_ID, Class_ID(0x5A3E91C7, 0x2F8D4B06)});
 }
