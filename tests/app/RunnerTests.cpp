@@ -308,6 +308,29 @@ TEST(RunnerTest, BakeDumpsTheLoopAndPrintsTheSolverStatus) {
   std::filesystem::remove_all(dir);
 }
 
+TEST(RunnerTest, VerboseCountsEachKernelsLaunches) {
+  const RunResult info = orbink("info -v");
+  ASSERT_EQ(info.code, 0) << info.err;
+  EXPECT_TRUE(std::regex_search(info.out, std::regex("\nhost threads: [1-9][0-9]*\n$"))) << info.out;
+
+  // The device bake of 24 frames with one substep is 4 x 24 launches of the
+  // cloth kernel on either backend; without a device the CPU solver bakes
+  // and nothing is launched.
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_verbose_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "orb.json";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Orb", "class": "TessaronIridel", "params":
+    {"simLength": 16, "simWidth": 8, "loopSeconds": 0.5, "substeps": 1, "useCUDA": true}}]})";
+  const RunResult r = orbink("bake " + scene.string() + " Orb --out " + (dir / "orb.veil").string() + " --verbose");
+  std::filesystem::remove_all(dir);
+  ASSERT_EQ(r.code, 0) << r.err;
+  if (r.out.rfind("CUDA: ", 0) != 0) {
+    EXPECT_EQ(r.err, "");
+    GTEST_SKIP() << "no device: " << r.out;
+  }
+  EXPECT_TRUE(std::regex_search(r.err, std::regex("^kernel orb::stepKernel: 96 launches, [0-9.]+ s\n$"))) << r.err;
+}
+
 TEST(RunnerTest, ViewportDrawsTheOrbAndItsMark) {
   const auto dir = std::filesystem::temp_directory_path() / "orbink_view_test";
   std::filesystem::create_directories(dir);
