@@ -36,20 +36,10 @@ struct FieldReader {
   }
 };
 
-struct FieldDefault {
-  const ParamBlockDesc2& desc;
-  template <class T>
-  void operator()(T& field, ParamID id) const {
-    const ParamDef* def = desc.GetParamDef(id);
-    field = def ? static_cast<T>(def->def.number) : T{};
-  }
-};
-
 }  // namespace
 
 Params readParams(IParamBlock2& block, TimeValue t) {
-  Params p{};
-  forEachField(p, FieldDefault{*block.GetDesc()});
+  Params p = defaultParams();
   forEachField(p, FieldReader{block, t});
   return p;
 }
