@@ -55,9 +55,6 @@ Status forEach(const char* name, std::int64_t count, Body body, Stream stream = 
   return detail::launchStatus();
 }
 
-// Worker threads of the pool (ORB_CPU_THREADS, default all cores).
-int threadCount();
-
 #endif
 
 }  // namespace gpu

@@ -2,7 +2,7 @@
 #include <cstring>
 
 #include "gpu/Device.h"
-#include "gpu/Launch.h"
+#include "gpu/HostParallel.h"
 #include "gpu/cpu/DeviceMemory.h"
 #include "gpu/detail/FaultState.h"
 #include "gpu/detail/LastError.h"
@@ -45,7 +45,7 @@ Status getDeviceName(int device, std::string* name) {
   if (detail::deviceNameFaultInjected()) return recordError(ErrorInvalidDevice);
   if (name == nullptr) return recordError(ErrorInvalidValue);
   if (device != 0) return recordError(ErrorInvalidDevice);
-  *name = "CPU device (" + std::to_string(threadCount()) + " threads)";
+  *name = "CPU device (" + std::to_string(hostThreadCount()) + " threads)";
   return Success;
 }
 

@@ -35,6 +35,4 @@ Status detail::launchStatus() {
   return recordError(s);
 }
 
-int threadCount() { return detail::hostPool().threadCount(); }
-
 }  // namespace gpu

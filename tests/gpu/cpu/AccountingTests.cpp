@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "gpu/Device.h"
+#include "gpu/HostParallel.h"
 #include "gpu/Launch.h"
 #include "tests/gpu/TestDevice.h"
 
@@ -104,7 +105,7 @@ TEST_F(Accounting, ConcurrentAllocationsBalance) {
 TEST_F(Accounting, DeviceIsNamedAfterItsThreads) {
   std::string name;
   ASSERT_EQ(gpu::getDeviceName(0, &name), gpu::Success);
-  EXPECT_EQ(name, "CPU device (" + std::to_string(gpu::threadCount()) + " threads)");
+  EXPECT_EQ(name, "CPU device (" + std::to_string(gpu::hostThreadCount()) + " threads)");
   int count = 0;
   ASSERT_EQ(gpu::getDeviceCount(&count), gpu::Success);
   EXPECT_EQ(count, 1);

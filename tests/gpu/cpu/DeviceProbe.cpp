@@ -9,6 +9,7 @@
 
 #include "gpu/Atomics.h"
 #include "gpu/Device.h"
+#include "gpu/HostParallel.h"
 #include "gpu/Launch.h"
 
 namespace {
@@ -49,6 +50,6 @@ int main() {
   std::size_t freeBytes = 0, totalBytes = 0;
   std::uint64_t hash = 0;
   if (gpu::memGetInfo(&freeBytes, &totalBytes) != gpu::Success || !checksum(&hash)) return 1;
-  std::printf("threads=%d capacity=%zu checksum=%016" PRIx64 "\n", gpu::threadCount(), totalBytes, hash);
+  std::printf("threads=%d capacity=%zu checksum=%016" PRIx64 "\n", gpu::hostThreadCount(), totalBytes, hash);
   return 0;
 }

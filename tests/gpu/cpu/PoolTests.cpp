@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "gpu/HostParallel.h"
 #include "gpu/Launch.h"
 #include "tests/gpu/TestDevice.h"
 
@@ -17,7 +18,7 @@ using testing_device::DeviceTest;
 
 using Pool = DeviceTest;
 
-TEST_F(Pool, HasAtLeastTheCallingThread) { EXPECT_GE(gpu::threadCount(), 1); }
+TEST_F(Pool, HasAtLeastTheCallingThread) { EXPECT_GE(gpu::hostThreadCount(), 1); }
 
 TEST_F(Pool, LaunchFromInsideABodyRunsInline) {
   // Both levels are large enough to use the pool if nesting were not caught;
