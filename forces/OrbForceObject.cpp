@@ -6,7 +6,6 @@
 #include "host/sdk/Node.h"
 
 const WarpClass OrbForceObject::kClass = {
-    .name = _M("Tessaron Orb Particle Force"),
     .classDesc = GetOrbForceDesc,
     .blockDesc = GetOrbForceParamBlockDesc,
     .bindingClassID = ORBFORCE_MOD_CLASS_ID,

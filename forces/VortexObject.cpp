@@ -5,7 +5,6 @@
 #include "host/sdk/Node.h"
 
 const WarpClass VortexObject::kClass = {
-    .name = _M("Tessaron Orb Vortex Force"),
     .classDesc = GetVortexDesc,
     .blockDesc = GetVortexParamBlockDesc,
     .bindingClassID = VORTEX_MOD_CLASS_ID,

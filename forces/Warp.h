@@ -26,8 +26,7 @@ constexpr common::ParamRowStyle warpParamStyle(int labelBase) {
 
 // The names and classes that tell one warp from the other.
 struct WarpClass {
-  const MCHAR* name;  // the class name, also the object name
-  ClassDesc2* (*classDesc)();
+  ClassDesc2* (*classDesc)();       // its class name is also the object name
   ParamBlockDesc2* (*blockDesc)();  // whose rollouts a change of the block refreshes
   Class_ID bindingClassID;          // the modifier's class
   const MCHAR* bindingName;         // the modifier's object name
@@ -93,11 +92,11 @@ class WarpObject : public MeshEvaluation<Self, SimpleWSMObject> {
   Class_ID ClassID() override { return Self::kClass.classDesc()->ClassID(); }
   void GetClassName(MSTR& s, bool localized = true) const override {
     (void)localized;
-    s = Self::kClass.name;
+    s = Self::kClass.classDesc()->ClassName();
   }
   const MCHAR* GetObjectName(bool localized = true) const override {
     (void)localized;
-    return Self::kClass.name;
+    return Self::kClass.classDesc()->ClassName();
   }
   ReferenceTarget* Clone(RemapDir& remap) override { return this->CloneBlockInto(new Self(), remap); }
   // A change of the block makes the icon stale and refreshes the rollouts.
