@@ -18,7 +18,8 @@ using util::kTwoPi;
 // Unit length, the length floored at 1e-12 so a zero vector stays zero.
 orb::Vec unit(orb::Vec v) { return v * (1.f / std::max(length(v), 1e-12f)); }
 
-float draw(std::uint32_t key, std::uint32_t s) { return vortexU(vortexH(key, s)); }
+// A uniform in [0, 1) of one vortex's key and the model seed.
+float keyed(std::uint32_t key, std::uint32_t s) { return vortexU(vortexH(key, s)); }
 
 // The loop phase: one turn per loop.
 float loopPhase(const VortexModel& m, float seconds) { return seconds * kTwoPi / std::max(m.loopSeconds, 0.01f); }
@@ -35,14 +36,14 @@ void appendSurfaceWhirlpools(const VortexModel& m, std::uint32_t s0, std::uint32
     const orb::Vec b{k * std::cos(theta), k * std::sin(theta), e};
     const orb::Vec t1 = std::fabs(e) < 0.9f ? unit(cross(b, {0.f, 0.f, 1.f})) : unit(cross(b, {1.f, 0.f, 0.f}));
     const orb::Vec t2 = cross(b, t1);
-    const float m1 = 1.f - std::trunc(-1.999f * draw(d - 1343952508u, s));
-    const float m2 = 1.f - std::trunc(-1.999f * draw(d, s));
-    const float phi1 = kTwoPi * draw(d + 1343952508u, s);
-    const float phi2 = kTwoPi * draw(d - 1607062280u, s);
+    const float m1 = 1.f - std::trunc(-1.999f * keyed(d - 1343952508u, s));
+    const float m2 = 1.f - std::trunc(-1.999f * keyed(d, s));
+    const float phi1 = kTwoPi * keyed(d + 1343952508u, s);
+    const float phi2 = kTwoPi * keyed(d - 1607062280u, s);
     Tube tube{};
     tube.centre = {0.f, 0.f, 0.f};
     tube.axis = unit(b + m.wander * (std::sin(m1 * c + phi1) * t1 + std::cos(m2 * c + phi2) * t2));
-    const float sign = draw(d - 263109772u, s) < 0.5f ? -1.f : 1.f;
+    const float sign = keyed(d - 263109772u, s) < 0.5f ? -1.f : 1.f;
     tube.strength = sign * m.surfaceStrength * (m.radius / 50.f) * core;
     tube.core = core;
     tube.kind = 1;
@@ -56,19 +57,19 @@ void appendInnerVortices(const VortexModel& m, std::uint32_t s, float c, std::ve
   const float core = m.radius * m.volumeCore;
   for (int j = 0; j < m.volumeCount; ++j) {
     const std::uint32_t e = 817732964u - static_cast<std::uint32_t>(j) * kStride;
-    const float cosTheta = 2.f * draw(e, s) - 1.f;
+    const float cosTheta = 2.f * keyed(e, s) - 1.f;
     const float sinTheta = std::sqrt(std::max(1.f - cosTheta * cosTheta, 0.f));
-    const float r = 0.45f * m.radius * std::sqrt(draw(e + 1343952508u, s));
-    const float phi = kTwoPi * draw(e - 1343952508u, s);
-    const orb::Vec v = unit({draw(e - 263109772u, s) - 0.5f, draw(e - 1607062280u, s) - 0.5f,
-                             draw(e + 1080842736u, s) - 0.5f});
+    const float r = 0.45f * m.radius * std::sqrt(keyed(e + 1343952508u, s));
+    const float phi = kTwoPi * keyed(e - 1343952508u, s);
+    const orb::Vec v = unit({keyed(e - 263109772u, s) - 0.5f, keyed(e - 1607062280u, s) - 0.5f,
+                             keyed(e + 1080842736u, s) - 0.5f});
     const orb::Vec p = std::fabs(v.z) < 0.9f ? unit(cross({0.f, 0.f, 1.f}, v)) : unit(cross({0.f, 1.f, 0.f}, v));
-    const float psi = m.volumeOrbit * std::sin(kTwoPi * draw(e - 1870172052u, s) + c);
+    const float psi = m.volumeOrbit * std::sin(kTwoPi * keyed(e - 1870172052u, s) + c);
     const orb::Vec w = unit(std::cos(psi) * v + std::sin(psi) * p);
     Tube tube{};
     tube.centre = {r * sinTheta * std::cos(phi), r * sinTheta * std::sin(phi), r * cosTheta};
     tube.axis = {w.y, w.x, w.z};  // the model's axis takes w with x and y exchanged
-    const float sign = draw(e - 526219544u, s) < 0.5f ? -1.f : 1.f;
+    const float sign = keyed(e - 526219544u, s) < 0.5f ? -1.f : 1.f;
     tube.strength = sign * m.volumeStrength * (m.radius / 50.f) * core;
     tube.core = core;
     tube.kind = 2;
