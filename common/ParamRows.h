@@ -42,6 +42,10 @@ struct ParamRowStyle {
   int (*deleteButton)(ParamID id);  // a node list's delete button
 };
 
+// A list-made record's field read from the block at t, by the field's type.
+inline void readField(IParamBlock2& pb, ParamID id, TimeValue t, float& field) { field = pb.GetFloat(id, t); }
+inline void readField(IParamBlock2& pb, ParamID id, TimeValue t, int& field) { field = pb.GetInt(id, t); }
+
 // The block's parameter definitions in id order, so that index and id agree.
 std::vector<ParamDef> paramDefs(std::span<const ParamRow> rows, const ParamRowStyle& style);
 

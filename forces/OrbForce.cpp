@@ -3,19 +3,14 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/ParamRows.h"
 #include "forces/OrbForceParams.h"
-#include "host/sdk/ParamBlock2.h"
 
 namespace orbforce {
 
-namespace {
-void readField(IParamBlock2& pb, ParamID id, TimeValue t, float& field) { field = pb.GetFloat(id, t); }
-void readField(IParamBlock2& pb, ParamID id, TimeValue t, int& field) { field = pb.GetInt(id, t); }
-}  // namespace
-
 OrbForceParams readOrbForceParams(IParamBlock2& pb, TimeValue t) {
   OrbForceParams p;
-#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) readField(pb, param::name, t, p.name);
+#define ORBFORCE_PARAM(id, name, kind, def, lo, hi, label) common::readField(pb, param::name, t, p.name);
 #define ORBFORCE_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
 #include "forces/OrbForceParamRows.inc"
 #undef ORBFORCE_BLOCK_ONLY

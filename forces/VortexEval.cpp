@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "common/ParamRows.h"
 #include "forces/VortexParams.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
@@ -22,9 +23,6 @@ float userNumber(const INode& node, const MCHAR* key, float fallback) {
   float v = fallback;
   return node.GetUserPropFloat(key, v) ? v : fallback;
 }
-
-void readField(IParamBlock2& pb, ParamID id, TimeValue t, float& field) { field = pb.GetFloat(id, t); }
-void readField(IParamBlock2& pb, ParamID id, TimeValue t, int& field) { field = pb.GetInt(id, t); }
 
 void readSeeds(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, VortexEval& out) {
   out.seedCount = 0;
@@ -75,7 +73,7 @@ orb::Vec generatedAxis(std::uint32_t base, int i, int count, float wander, float
 }
 
 void readVortexEval(IParamBlock2& pb, TimeValue t, const Matrix3& inverseNodeTM, VortexEval& out) {
-#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) readField(pb, param::name, t, out.name);
+#define VORTEX_PARAM(id, name, kind, def, lo, hi, label) common::readField(pb, param::name, t, out.name);
 #define VORTEX_BLOCK_ONLY(id, name, kind, def, lo, hi, label)
 #include "forces/VortexParamRows.inc"
 #undef VORTEX_BLOCK_ONLY
