@@ -19,62 +19,48 @@ InkObject* newInk() { return static_cast<InkObject*>(static_cast<Animatable*>(Ge
 }  // namespace
 
 TEST(InkSimParamsTest, EveryParameterFieldComesFromItsParameter) {
-  InkObject* ink = newInk();
-  IParamBlock2& pb = *ink->pblock2;
   // Distinct values inside every range, so a field read from the wrong
   // parameter shows.
-  pb.SetValue(pid::radius, 0, 31.5f);
-  pb.SetValue(pid::seed, 0, 977);
-  pb.SetValue(pid::sheetAmount, 0, 0.25f);
-  pb.SetValue(pid::shellAmount, 0, 0.125f);
-  pb.SetValue(pid::volumeAmount, 0, 0.375f);
-  pb.SetValue(pid::meshAmount, 0, 2.5f);
-  pb.SetValue(pid::sheetCount, 0, 11);
-  pb.SetValue(pid::sheetSize, 0, 0.75f);
-  pb.SetValue(pid::sheetThickness, 0, 0.004f);
-  pb.SetValue(pid::sheetWarp, 0, 1.75f);
-  pb.SetValue(pid::blobAmount, 0, 3.25f);
-  pb.SetValue(pid::blobCount, 0, 9);
-  pb.SetValue(pid::blobSize, 0, 0.15f);
-  pb.SetValue(pid::substeps, 0, 5);
-  pb.SetValue(pid::loopSeconds, 0, 12.5f);
+  struct FloatField {
+    ParamID id;
+    float ink::Params::*field;
+    float value;
+  };
+  struct IntField {
+    ParamID id;
+    std::int32_t ink::Params::*field;
+    int value;
+  };
+  using P = ink::Params;
+  const FloatField floats[] = {
+      {pid::radius, &P::radius, 31.5f},           {pid::sheetAmount, &P::sheetAmount, 0.25f},
+      {pid::shellAmount, &P::shellAmount, 0.125f}, {pid::volumeAmount, &P::volumeAmount, 0.375f},
+      {pid::meshAmount, &P::meshAmount, 2.5f},     {pid::sheetSize, &P::sheetSize, 0.75f},
+      {pid::sheetThickness, &P::sheetThickness, 0.004f}, {pid::sheetWarp, &P::sheetWarp, 1.75f},
+      {pid::blobAmount, &P::blobAmount, 3.25f},    {pid::blobSize, &P::blobSize, 0.15f},
+      {pid::loopSeconds, &P::loopSeconds, 12.5f},  {pid::timeScale, &P::timeScale, 1.5f},
+      {pid::curlStrength, &P::curlStrength, 7.25f}, {pid::curlScale, &P::curlScale, 0.625f},
+      {pid::curlEvolve, &P::curlEvolve, 0.875f},   {pid::wallSoftness, &P::wallSoftness, 0.2f},
+      {pid::spin, &P::spin, -0.5f},
+  };
+  const IntField ints[] = {
+      {pid::seed, &P::seed, 977},       {pid::sheetCount, &P::sheetCount, 11}, {pid::blobCount, &P::blobCount, 9},
+      {pid::substeps, &P::substeps, 5}, {pid::curlOctaves, &P::curlOctaves, 4},
+  };
+  InkObject* ink = newInk();
+  IParamBlock2& pb = *ink->pblock2;
+  for (const FloatField& f : floats) pb.SetValue(f.id, 0, f.value);
+  for (const IntField& f : ints) pb.SetValue(f.id, 0, f.value);
   pb.SetValue(pid::loop, 0, false);
   pb.SetValue(pid::startFrame, 0, -45);
-  pb.SetValue(pid::timeScale, 0, 1.5f);
-  pb.SetValue(pid::curlStrength, 0, 7.25f);
-  pb.SetValue(pid::curlScale, 0, 0.625f);
-  pb.SetValue(pid::curlOctaves, 0, 4);
-  pb.SetValue(pid::curlEvolve, 0, 0.875f);
-  pb.SetValue(pid::wallSoftness, 0, 0.2f);
-  pb.SetValue(pid::spin, 0, -0.5f);
 
   const ink::Params p = ink::inkSimParams(pb, 0, 30.f);
-  EXPECT_EQ(p.radius, 31.5f);
-  EXPECT_EQ(p.seed, 977);
-  EXPECT_EQ(p.sheetAmount, 0.25f);
-  EXPECT_EQ(p.shellAmount, 0.125f);
-  EXPECT_EQ(p.volumeAmount, 0.375f);
-  EXPECT_EQ(p.meshAmount, 2.5f);
-  EXPECT_EQ(p.sheetCount, 11);
-  EXPECT_EQ(p.sheetSize, 0.75f);
-  EXPECT_EQ(p.sheetThickness, 0.004f);
-  EXPECT_EQ(p.sheetWarp, 1.75f);
-  EXPECT_EQ(p.blobAmount, 3.25f);
-  EXPECT_EQ(p.blobCount, 9);
-  EXPECT_EQ(p.blobSize, 0.15f);
+  for (const FloatField& f : floats) EXPECT_EQ(p.*f.field, f.value) << "parameter " << f.id;
+  for (const IntField& f : ints) EXPECT_EQ(p.*f.field, f.value) << "parameter " << f.id;
   EXPECT_EQ(p.fps, 30.f);
-  EXPECT_EQ(p.substeps, 5);
-  EXPECT_EQ(p.loopSeconds, 12.5f);
   EXPECT_EQ(p.loop, 0);
   EXPECT_EQ(p.startTime, -1.5f);  // start frame / fps
-  EXPECT_EQ(p.timeScale, 1.5f);
-  EXPECT_EQ(p.curlStrength, 7.25f);
-  EXPECT_EQ(p.curlScale, 0.625f);
-  EXPECT_EQ(p.curlOctaves, 4);
-  EXPECT_EQ(p.curlEvolve, 0.875f);
-  EXPECT_EQ(p.wallSoftness, 0.2f);
   EXPECT_TRUE(p.spinAxis == (orb::Vec{0.f, 0.f, 1.f}));
-  EXPECT_EQ(p.spin, -0.5f);
   // What the evaluation and the gathering fill stays empty.
   EXPECT_EQ(p.count, 0);
   EXPECT_EQ(p.tubesPerFrame, 0);
