@@ -19,6 +19,10 @@ int runMesh(const std::string& scenePath, const std::string& nodeName, double fr
 int runBake(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& outFile);
 int runViewport(const std::string& scenePath, const std::string& cameraName, double frame, const std::string& outFile,
                 int width, int height);
+// Evaluates an ink node at the frame in "viewport" or "render" mode and
+// writes its particles (.bin or .ply); prints the count and the status line.
+int runParticles(const std::string& scenePath, const std::string& nodeName, double frame, const std::string& mode,
+                 long long maxCount, const std::string& outFile);
 // Reads "x y z vx vy vz index" lines from stdin and prints the world-space
 // force "fx fy fz" of a space-warp node at the frame for each.
 int runForce(const std::string& scenePath, const std::string& nodeName, double frame);

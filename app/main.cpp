@@ -54,6 +54,17 @@ int main(int argc, char** argv) {
   viewport->add_option("--out", viewOut, "output .png file")->required();
   viewport->add_option("--size", viewSize, "WIDTHxHEIGHT (default 960x540)");
 
+  std::string particlesNode, particlesMode = "render", particlesOut;
+  double particlesFrame = 0;
+  long long particlesMax = 0;
+  auto* particles = cli.add_subcommand("particles", "evaluate an ink node and write its particles (.bin or .ply)");
+  particles->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+  particles->add_option("NODE", particlesNode, "ink node name")->required();
+  particles->add_option("--frame", particlesFrame, "frame number (may be fractional)");
+  particles->add_option("--mode", particlesMode, "viewport or render (default render)");
+  particles->add_option("--max", particlesMax, "keep every k-th particle so that at most N are written");
+  particles->add_option("--out", particlesOut, "output .bin or .ply file")->required();
+
   std::string forceNode;
   double forceFrame = 0;
   auto* force = cli.add_subcommand("force", "world-space force of a space warp: stdin \"x y z vx vy vz index\" lines, stdout \"fx fy fz\"");
@@ -91,6 +102,8 @@ int main(int argc, char** argv) {
         return app::fail("--size expects WIDTHxHEIGHT");
       return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
     }
+    if (*particles)
+      return app::runParticles(scenePath, particlesNode, particlesFrame, particlesMode, particlesMax, particlesOut);
     if (*force) return app::runForce(scenePath, forceNode, forceFrame);
     if (*call) return app::runCall(scenePath, callNode, callFunction, callArgs);
     return 1;

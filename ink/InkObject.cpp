@@ -39,8 +39,7 @@ ReferenceTarget* InkObject::Clone(RemapDir& remap) {
 RefResult InkObject::NotifyRefChanged(const Interval&, RefTargetHandle hTarget, PartID&, RefMessage message, BOOL) {
   if (message == REFMSG_CHANGE && hTarget == pblock2) {
     frameCache_.clear();
-    rebuildVortexTrack_ = true;
-    rebuildSwirlTrack_ = true;
+    evaluation_.requestRebuild();
     valid = FALSE;
     GetInkParamBlockDesc()->InvalidateUI(pblock2->LastNotifyParamID());
   }
@@ -70,9 +69,13 @@ void InkObject::EndEditParams(IObjParam* ip, ULONG flags, Animatable* next) {
   SimpleParticle::EndEditParams(ip, flags, next);
 }
 
+bool InkObject::Evaluate(TimeValue t, ink::EvalMode mode, ink::EvaluatedSources& out) {
+  return evaluation_.evaluate(*pblock2, OwnNode(this), t, mode, out, status_);
+}
+
 std::vector<Point3> InkObject::ViewportParticles(TimeValue t) {
   if (viewportSource_) return viewportSource_(t);
-  return {};  // no engine feeds the viewport in this build
+  return evaluation_.viewportParticles(*pblock2, OwnNode(this), t, status_);
 }
 
 void InkObject::UpdateParticles(TimeValue t, INode* node) {
@@ -138,6 +141,7 @@ int InkObject::ExportPRT(int, int, const MSTR&) {
 }
 
 bool InkObject::FreeGPU() {
+  evaluation_.releaseRenderInk();
   status_ = "render buffers released";
   return true;
 }

@@ -10,6 +10,7 @@
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Particle.h"
 #include "host/sdk/StringTable.h"
+#include "ink/InkEvaluation.h"
 #include "ink/ViewportFrameCache.h"
 
 class INode;
@@ -82,12 +83,20 @@ class InkObject : public SimpleParticle, public InkFP {
 
   const std::string& StatusText() const { return status_; }
   const ink::ViewportFrameCache& FrameCache() const { return frameCache_; }
-  // Set by every parameter change; the scene gathering rebuilds the vortex
-  // and swirl tracks and clears them.
-  bool VortexTrackRebuildPending() const { return rebuildVortexTrack_; }
-  bool SwirlTrackRebuildPending() const { return rebuildSwirlTrack_; }
+  // Set by every parameter change and by the batch drivers; the scene
+  // gathering rebuilds the vortex and swirl tracks and clears them.
+  bool VortexTrackRebuildPending() const { return evaluation_.trackRebuildPending(); }
+  bool SwirlTrackRebuildPending() const { return evaluation_.swirlRebuildPending(); }
+  void RequestTrackRebuild() { evaluation_.requestRebuild(); }
 
-  // The merged viewport particles at t, in object space.
+  // Brings every particle source to t in the mode's engines; the status text
+  // becomes the summary or the failing step's message. True when at least
+  // one source is in the list.
+  bool Evaluate(TimeValue t, ink::EvalMode mode, ink::EvaluatedSources& out);
+  const ink::InkEvaluation& Evaluation() const { return evaluation_; }
+
+  // The merged viewport particles at t, in object space, in the viewport's
+  // source order; empty when the evaluation fails (the status says why).
   std::vector<Point3> ViewportParticles(TimeValue t);
   using ViewportSource = std::function<std::vector<Point3>(TimeValue)>;
   // Replaces the viewport evaluation, so tests can feed the frame cache.
@@ -96,8 +105,7 @@ class InkObject : public SimpleParticle, public InkFP {
  private:
   std::string status_;  // UTF-8; the last driver's one-line result
   ink::ViewportFrameCache frameCache_;
-  bool rebuildVortexTrack_ = true;
-  bool rebuildSwirlTrack_ = true;
+  ink::InkEvaluation evaluation_;
   ViewportSource viewportSource_;
 };
 

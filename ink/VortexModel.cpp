@@ -118,16 +118,18 @@ Tube inertTube() {
   return t;
 }
 
+void appendEvenFrame(const std::vector<Tube>& frame, std::size_t tubesPerFrame, std::vector<Tube>& track) {
+  const std::size_t kept = std::min(frame.size(), tubesPerFrame);
+  track.insert(track.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(kept));
+  track.insert(track.end(), tubesPerFrame - kept, inertTube());
+}
+
 std::vector<Tube> evenTrack(const std::vector<std::vector<Tube>>& frames, std::int32_t& tubesPerFrame) {
   tubesPerFrame = frames.empty() ? 0 : static_cast<std::int32_t>(frames.front().size());
   const auto perFrame = static_cast<std::size_t>(tubesPerFrame);
   std::vector<Tube> track;
   track.reserve(frames.size() * perFrame);
-  for (const std::vector<Tube>& frame : frames) {
-    const std::size_t kept = std::min(frame.size(), perFrame);
-    track.insert(track.end(), frame.begin(), frame.begin() + static_cast<std::ptrdiff_t>(kept));
-    track.insert(track.end(), perFrame - kept, inertTube());
-  }
+  for (const std::vector<Tube>& frame : frames) appendEvenFrame(frame, perFrame, track);
   return track;
 }
 

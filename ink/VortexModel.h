@@ -45,6 +45,10 @@ TrackRange trackRange(bool loop, float loopSeconds, float fps, int startFrame, i
 // The tube a short frame is filled up with: no strength, no flow.
 Tube inertTube();
 
+// Appends one frame of T tubes to a frame-major track: a longer frame is cut
+// to T, a shorter one filled up with inert tubes.
+void appendEvenFrame(const std::vector<Tube>& frame, std::size_t tubesPerFrame, std::vector<Tube>& track);
+
 // Frame-major track with the first frame's tube count T: later frames are
 // cut to T or filled up with inert tubes.
 std::vector<Tube> evenTrack(const std::vector<std::vector<Tube>>& frames, std::int32_t& tubesPerFrame);

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <bit>
 #include <cmath>
-#include <memory>
 
+#include "common/NodeTriMesh.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
 #include "orb/OrbParams.h"
@@ -104,17 +104,9 @@ void sampleVeilSources(IParamBlock2& block, TimeValue t, Params& p, const Matrix
     INode* node = block.GetINode(param::veilSources, t, n);
     if (!node) continue;
     h = hashCombine(h, static_cast<std::uint64_t>(n + 1));
-    Object* obj = node->EvalWorldState(t).obj;
-    if (!obj || !obj->CanConvertToType(triObjectClassID)) continue;
-    Object* converted = obj->ConvertToType(t, triObjectClassID);
-    auto* tri = dynamic_cast<TriObject*>(converted);
-    if (!tri) {
-      if (converted && converted != obj) converted->DeleteThis();
-      continue;
-    }
-    std::unique_ptr<Object, void (*)(Object*)> owned(converted != obj ? converted : nullptr,
-                                                     [](Object* o) { o->DeleteThis(); });
-    const Mesh& mesh = tri->mesh;
+    const common::NodeTriMesh converted(*node, t);
+    if (!converted.mesh()) continue;
+    const Mesh& mesh = *converted.mesh();
     const bool hasUVs = mesh.getNumTVerts() > 0 && mesh.tvFace.size() == mesh.faces.size();
     if (!hasUVs) continue;
     // Every corner in normalised orb space; faces with a bad index are dropped.

@@ -27,4 +27,12 @@ using ChunkSink = std::function<bool(const Chunk&)>;
 // Streams every chunk of a source into the sink; false with a one-line text.
 using ChunkSource = std::function<bool(const ChunkSink&, std::string&)>;
 
+// What a source reports when its sink stops the stream: the sink's own text
+// when it left one, else a line saying so, so that a stopped stream never
+// reaches a status line as an empty text.
+inline bool sinkStopped(std::string& error) {
+  if (error.empty()) error = "streaming stopped by the consumer";
+  return false;
+}
+
 }  // namespace ink

@@ -323,7 +323,7 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
       error = device.text();
       return false;
     }
-    if (!more) return false;
+    if (!more) return sinkStopped(error);
   }
   return true;
 }

@@ -33,6 +33,9 @@ class InkSim {
   // triangles. Byte-identical inputs keep the current state and snapshots.
   bool configure(const Params& params, const std::vector<Tube>& tubes, const std::vector<Tri>& triangles,
                  std::string& error);
+  // Makes the next configure start over even with identical inputs: the
+  // container grid behind the record's pointer was rebuilt in place.
+  void requireReconfigure() { configured_ = false; }
   // Brings every particle to time t (seconds).
   bool advance(float t, std::string& error);
   // Streams the current particles with their rest positions.

@@ -187,7 +187,17 @@ TEST_F(InkSimTest, ResidentStreamIsOneChunkWithRestPositionsUnderTheLock) {
   EXPECT_EQ(chunks, 1);
   ASSERT_TRUE(ink::gpuLock().try_lock());
   ink::gpuLock().unlock();
-  EXPECT_FALSE(source([](const ink::Chunk&) { return false; }, error));  // the sink stops it
+  // A stopped stream always explains itself: the sink's own text, else a line.
+  error.clear();
+  EXPECT_FALSE(source([](const ink::Chunk&) { return false; }, error));
+  EXPECT_EQ(error, "streaming stopped by the consumer");
+  EXPECT_FALSE(source(
+      [&](const ink::Chunk&) {
+        error = "disk full";
+        return false;
+      },
+      error));
+  EXPECT_EQ(error, "disk full");
 }
 
 TEST_F(InkSimTest, IdenticalInputsKeepTheStateAndAnyChangeDropsIt) {

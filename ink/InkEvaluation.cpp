@@ -1,0 +1,194 @@
+#include "ink/InkEvaluation.h"
+
+#include <algorithm>
+#include <new>
+
+#include "host/sdk/Node.h"
+#include "host/sdk/ParamBlock2.h"
+#include "host/sdk/Types.h"
+#include "ink/InkParams.h"
+#include "ink/InkSimParams.h"
+#include "ink/sim/GpuContext.h"
+#include "util/Math.h"
+
+namespace ink {
+
+namespace {
+constexpr float kTicksPerSecond = 4800.f;
+constexpr const char* kNotBuilt = " not available in this build";
+
+// Summary parts are joined with ", ".
+void appendPart(std::string& summary, const std::string& part) {
+  if (!summary.empty()) summary += ", ";
+  summary += part;
+}
+
+// Sources whose engines this build does not have yet say so in the summary
+// instead of dropping out unnoticed; the ink and PRT input still run.
+void appendMissingSource(std::string& summary, const char* name) { appendPart(summary, name + std::string(kNotBuilt)); }
+
+std::int64_t engineCount(std::int64_t n) { return std::clamp<std::int64_t>(n, 0, kMaxEngineCount); }
+
+std::string blockString(IParamBlock2& pb, ParamID id, TimeValue t) {
+  const MCHAR* s = pb.GetStr(id, t);
+  return s ? host::narrow(s) : std::string();
+}
+}  // namespace
+
+void EvaluatedSources::clear() { *this = EvaluatedSources{}; }
+
+bool EvaluatedSources::has(int group) const {
+  return std::find(idBases.begin(), idBases.end(), groupIdBase(group)) != idBases.end();
+}
+
+void EvaluatedSources::add(ChunkSource source, float weight, int group, std::int64_t particles) {
+  sources.push_back(std::move(source));
+  weights.push_back(weight);
+  idBases.push_back(groupIdBase(group));
+  counts.push_back(particles);
+  count += particles;
+}
+
+float sourceWeight(float radius, float density, std::int64_t count) {
+  return util::kTwoPi * radius * radius * density / static_cast<float>(std::max<std::int64_t>(count, 1));
+}
+
+InkEvaluation::ModeEngines& InkEvaluation::engines(EvalMode mode) {
+  auto& slot = modes_[static_cast<int>(mode)];
+  if (!slot) slot = std::make_unique<ModeEngines>();
+  return *slot;
+}
+
+const InkSim* InkEvaluation::inkEngine(EvalMode mode) const {
+  const auto& slot = modes_[static_cast<int>(mode)];
+  return slot ? &slot->ink : nullptr;
+}
+
+const PrtInputStage* InkEvaluation::prtStage(EvalMode mode) const {
+  const auto& slot = modes_[static_cast<int>(mode)];
+  return slot ? &slot->prt : nullptr;
+}
+
+void InkEvaluation::releaseRenderInk() {
+  if (auto& slot = modes_[static_cast<int>(EvalMode::Render)]) releaseInkEngine(slot->ink);
+}
+
+bool InkEvaluation::addInk(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                           std::string& summary, std::string& status) {
+  namespace pid = param;
+  std::int64_t n = pb.GetInt(mode == EvalMode::Render ? pid::renderCount : pid::viewportCount, t);
+  if (mode == EvalMode::Render && n == 0) n = automaticInkCount();
+  n = engineCount(n);
+  if (n <= 0) return true;
+
+  const SceneTiming timing = sceneTiming();
+  if (rebuildTrack_) {
+    if (!buildVortexTrack(pb, inkNode, t, timing, track_, status) ||
+        !gatherEmitters(pb, inkNode, t, emitters_, status))
+      return false;
+    rebuildTrack_ = false;
+  }
+  Params params = inkSimParams(pb, t, timing.fps);
+  params.count = static_cast<std::int32_t>(n);
+  params.tubesPerFrame = track_.tubesPerFrame;
+  params.trackFrames = track_.frames;
+  params.trackStart = track_.startSeconds;
+  params.triangleCount = static_cast<std::int32_t>(emitters_.size());
+  if (gatherContainer(pb, inkNode, t, container_)) container_.grid.applyTo(params);
+
+  ModeEngines& e = engines(mode);
+  // A grid rebuilt in place keeps the record's pointer: the engine must
+  // still start over, or it would keep particles of the old container.
+  if (e.containerBuilds != container_.grid.builds()) e.ink.requireReconfigure();
+  if (!e.ink.configure(params, track_.tubes, emitters_, status)) return false;
+  e.containerBuilds = container_.grid.builds();
+  if (!e.ink.advance(static_cast<float>(t) / kTicksPerSecond, status)) return false;
+
+  out.add(e.ink.source(), sourceWeight(params.radius, pb.GetFloat(pid::density, t), n), kInkGroup, n);
+  appendPart(summary, e.ink.statusText());
+  return true;
+}
+
+bool InkEvaluation::addPrtInput(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                                std::string& summary, std::string& status) {
+  namespace pid = param;
+  PrtInputRequest request;
+  request.pattern = blockString(pb, pid::prtInFile, t);
+  if (!pb.GetInt(pid::prtInOn, t) || request.pattern.empty()) return true;
+  request.frame = t / sceneTiming().ticksPerFrame + pb.GetInt(pid::prtInFrameOffset, t);
+  request.limit = pb.GetInt(mode == EvalMode::Render ? pid::prtInLimit : pid::prtInViewport, t);
+  request.useColor = pb.GetInt(pid::prtInUseColor, t) != 0;
+  request.world = pb.GetInt(pid::prtInWorld, t) != 0;
+  if (request.world && inkNode) {
+    const Matrix3 m = worldToInk(inkNode, t);
+    for (int r = 0; r < 4; ++r)
+      for (int c = 0; c < 3; ++c) request.matrix[3 * r + c] = m.GetRow(r)[c];
+  }
+  PrtInputStage& stage = engines(mode).prt;
+  if (!stage.update(request, status)) return false;
+  const std::int64_t m = stage.count();
+  if (m > 0) {
+    out.add(stage.input().source(), sourceWeight(pb.GetFloat(pid::radius, t), pb.GetFloat(pid::prtInDensity, t), m),
+            kPrtGroup, m);
+    appendPart(summary, "PRT " + std::to_string(m));
+  }
+  return true;
+}
+
+bool InkEvaluation::evaluate(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                             std::string& status) {
+  namespace pid = param;
+  out.clear();
+  std::string summary;
+  try {
+    if (pb.GetInt(pid::inkEnabled, t) && !addInk(pb, inkNode, t, mode, out, summary, status)) return false;
+    const bool render = mode == EvalMode::Render;
+    // Extension points: the silk, swirl and water engines and the assemble
+    // wrapper join the list here, in this order.
+    if (pb.GetINode(pid::silkSource, t) && pb.GetInt(render ? pid::silkCount : pid::silkViewport, t) > 0)
+      appendMissingSource(summary, "silk");
+    if (pb.GetINode(pid::swirlSource, t) && pb.GetInt(render ? pid::swirlCount : pid::swirlViewport, t) > 0)
+      appendMissingSource(summary, "swirl");
+    if (pb.GetInt(pid::plumeOn, t) && pb.GetInt(render ? pid::plumeCount : pid::plumeViewport, t) > 0)
+      appendMissingSource(summary, "water ink");
+    if (!addPrtInput(pb, inkNode, t, mode, out, summary, status)) return false;
+    if (render && pb.GetInt(pid::assembleOn, t) && pb.GetFloat(pid::assembleProgress, t) < 1.f)
+      appendMissingSource(summary, "assemble");
+  } catch (const std::bad_alloc&) {
+    status = "not enough system memory for the evaluation";
+    out.clear();
+    return false;
+  }
+  // A container that failed to build stays visible until a build succeeds.
+  if (!container_.failure.empty() && out.has(kInkGroup)) appendPart(summary, container_.failure);
+  status = summary.empty() ? "no particle group enabled" : summary;
+  return !out.sources.empty();
+}
+
+std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* inkNode, TimeValue t,
+                                                     std::string& status) {
+  EvaluatedSources sources;
+  if (!evaluate(pb, inkNode, t, EvalMode::Viewport, sources, status)) return {};
+  ModeEngines& e = engines(EvalMode::Viewport);
+  std::vector<Point3> points;
+  try {
+    if (sources.has(kInkGroup)) {
+      std::vector<orb::Vec> ink;
+      if (!downloadInk(e.ink, e.ink.count(), ink, nullptr, status)) return {};
+      points.reserve(ink.size() + static_cast<std::size_t>(e.prt.count()));
+      for (const orb::Vec& p : ink) points.emplace_back(p.x, p.y, p.z);
+    }
+    // Extension points: silk and swirl particles follow the ink here.
+    if (sources.has(kPrtGroup)) {
+      const std::vector<float>& xyz = e.prt.input().positions();
+      for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) points.emplace_back(xyz[i], xyz[i + 1], xyz[i + 2]);
+    }
+    // Extension point: water ink comes last.
+  } catch (const std::bad_alloc&) {
+    status = "not enough system memory for the viewport particles";
+    return {};
+  }
+  return points;
+}
+
+}  // namespace ink
