@@ -34,6 +34,7 @@ class PrtInputStage {
   void clear();
 
   PrtInput& input() { return input_; }
+  const PrtInput& input() const { return input_; }
   std::int64_t count() const { return input_.count(); }
   // Largest absolute coordinate of the loaded particles (ink space).
   float extent() const { return extent_; }

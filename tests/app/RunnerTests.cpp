@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <nlohmann/json.hpp>
@@ -138,7 +139,7 @@ TEST(RunnerTest, ViewportDrawsTheInkSphereAndItsMark) {
   auto count = [&](bool showMark, int& wire, int& mark) {
     std::ofstream(scene) << R"({"nodes": [
       {"name": "Ink", "class": "TessaronOrbInk", "wireColor": [1, 0, 0],
-       "params": {"showMark": )" << (showMark ? "true" : "false") << R"(}},
+       "params": {"viewportCount": 1000, "showMark": )" << (showMark ? "true" : "false") << R"(}},
       {"name": "Cam", "class": "camera", "fov": 60, "position": [160, 0, 400], "target": [160, 0, 0]}]})";
     const RunResult r = orbink("viewport " + scene.string() + " --camera Cam --out " + png.string() + " --size 320x160");
     ASSERT_EQ(r.code, 0) << r.err;
@@ -167,8 +168,8 @@ TEST(RunnerTest, MeshWritesTheInkEmitterSphere) {
   const auto dir = std::filesystem::temp_directory_path() / "orbink_ink_mesh_test";
   std::filesystem::create_directories(dir);
   const auto scene = dir / "ink.json", obj = dir / "ink.obj";
-  std::ofstream(scene) << R"({"nodes": [{"name": "Ink", "class": "TessaronOrbInk", "params": {"radius": 5}},
-    {"name": "Bare", "class": "TessaronOrbInk", "params": {"viewportSphere": false}}]})";
+  std::ofstream(scene) << R"({"nodes": [{"name": "Ink", "class": "TessaronOrbInk", "params": {"radius": 5, "viewportCount": 1000}},
+    {"name": "Bare", "class": "TessaronOrbInk", "params": {"viewportSphere": false, "viewportCount": 1000}}]})";
   RunResult r = orbink("mesh " + scene.string() + " Ink --out " + obj.string());
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(r.out, "1986 vertices, 3968 faces\n");
@@ -545,5 +546,50 @@ TEST(RunnerTest, ViewportShowsParticlesMovedByTheirSpaceWarps) {
   std::ofstream(dir / "bad3.json") << R"({"nodes": [{"name": "D", "class": "particles", "count": -1}]})";
   EXPECT_EQ(orbink("scene " + (dir / "bad3.json").string()).err,
             "orbink: " + (dir / "bad3.json").string() + ": node \"D\": count: expected an integer from 0 to 1000000\n");
+  std::filesystem::remove_all(dir);
+}
+
+TEST(RunnerTest, ParticlesWritesExactlyTheEvaluatedParticles) {
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_particles_test";
+  std::filesystem::create_directories(dir);
+  const auto scene = dir / "ink.json", bin = dir / "ink.bin", ply = dir / "ink.ply";
+  std::ofstream(scene) << R"({"nodes": [
+    {"name": "Ink", "class": "TessaronOrbInk", "position": [100, 0, 0],
+     "params": {"renderCount": 3000, "viewportCount": 2000, "containerObject": "Tank", "containerRes": 16}},
+    {"name": "Tank", "class": "box", "size": [40, 40, 40], "position": [100, 0, 0]}]})";
+  RunResult r = orbink("particles " + scene.string() + " Ink --frame 6 --out " + bin.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "3000 of 3000 particles written to " + bin.string() + "\nstatus: ink 3000\n");
+  ASSERT_EQ(std::filesystem::file_size(bin), 3000u * 12u);
+  std::vector<float> xyz(9000);
+  std::ifstream(bin, std::ios::binary).read(reinterpret_cast<char*>(xyz.data()), 36000);
+  // Ink space: the container box around the ink node's origin.
+  EXPECT_LE(*std::max_element(xyz.begin(), xyz.end()), 20.f);
+  EXPECT_GE(*std::min_element(xyz.begin(), xyz.end()), -20.f);
+
+  // Viewport mode, every k-th particle as PLY with mass and group.
+  r = orbink("particles " + scene.string() + " Ink --frame 6 --mode viewport --max 700 --out " + ply.string());
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(lines(r.out)[0], "667 of 2000 particles written to " + ply.string());
+  std::ifstream in(ply, std::ios::binary);
+  std::string header, line;
+  while (std::getline(in, line) && line != "end_header") header += line + "\n";
+  EXPECT_NE(header.find("element vertex 667\n"), std::string::npos);
+  EXPECT_NE(header.find("property float weight\nproperty uchar group\n"), std::string::npos);
+  std::vector<char> body((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  ASSERT_EQ(body.size(), 667u * 17u);
+  float mass = 0.f;
+  std::memcpy(&mass, body.data() + 12, 4);
+  EXPECT_GT(mass, 0.f);
+  EXPECT_EQ(body[16], 0);  // the ink group
+
+  r = orbink("particles " + scene.string() + " Ink --mode preview --out " + bin.string());
+  EXPECT_EQ(r.err, "orbink: --mode expects viewport or render\n");
+  r = orbink("particles " + scene.string() + " Tank --out " + bin.string());
+  EXPECT_EQ(r.err, "orbink: node \"Tank\" is not an ink object\n");
+  r = orbink("particles " + scene.string() + " Ink --out " + (dir / "ink.txt").string());
+  EXPECT_EQ(r.err, "orbink: the particle file must end in .bin or .ply\n");
+  r = orbink("call " + scene.string() + " Ink inkStatus");
+  EXPECT_EQ(lines(r.out)[0].rfind("ink 2000 | GPU: ", 0), 0u) << r.out;
   std::filesystem::remove_all(dir);
 }
