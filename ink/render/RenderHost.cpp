@@ -8,6 +8,7 @@
 
 #include "gpu/FirstError.h"
 #include "ink/render/RenderKernels.h"
+#include "ink/render/RenderLights.h"
 #include "ink/render/RenderUpload.h"
 #include "ink/sim/GpuContext.h"
 
@@ -29,44 +30,6 @@ CausticMaps& causticMaps() {
 }
 
 namespace {
-
-// The scene's first eight lights, or the default light, as unit directions.
-LightSet lightSet(const RenderSettings& s) {
-  LightSet set{};
-  auto unit = [](orb::Vec d) { return d * (1.f / std::max(length(d), 1e-12f)); };
-  if (s.lightCount <= 0 || !s.lights) {
-    set.count = 1;
-    set.direction[0] = unit(s.lightDirection);
-    set.colour[0] = {s.lightIntensity, s.lightIntensity, s.lightIntensity};
-    return set;
-  }
-  set.count = std::min(s.lightCount, kMaxLights);
-  for (int l = 0; l < set.count; ++l) {
-    set.direction[l] = unit(s.lights[l].direction);
-    set.colour[l] = s.lights[l].colour;
-  }
-  return set;
-}
-
-// ambient, plus the HDRI's mean colour weighted by solid angle (row i of h
-// by sin((i + 0.5) / h × π)) when the environment lights the ink.
-orb::Vec ambientColour(const RenderSettings& s, bool hdri) {
-  orb::Vec ambient{s.ambient, s.ambient, s.ambient};
-  if (!hdri || !(s.envLighting > 0.f)) return ambient;
-  double sum[3] = {0, 0, 0}, total = 0;
-  const std::int64_t w = s.hdriWidth, h = s.hdriHeight;
-  for (std::int64_t i = 0; i < h; ++i) {
-    const double weight = std::sin((static_cast<double>(i) + 0.5) / static_cast<double>(h) * 3.14159265358979323846);
-    const float* row = s.hdri + 3 * i * w;
-    for (std::int64_t x = 0; x < w; ++x)
-      for (int c = 0; c < 3; ++c) sum[c] += weight * row[3 * x + c];
-    total += weight * static_cast<double>(w);
-  }
-  if (!(total > 0.0)) return ambient;
-  const double scale = static_cast<double>(s.envLighting) * s.envIntensity / total;
-  return ambient + orb::Vec{static_cast<float>(sum[0] * scale), static_cast<float>(sum[1] * scale),
-                            static_cast<float>(sum[2] * scale)};
-}
 
 SplatArgs splatArgs(const RenderSettings& s, const LightSet& lights, orb::Vec ambient, float tanHalfFovY,
                     const float* colourMap, float* passes, const float* mattes, const float* sceneDepth) {
@@ -122,7 +85,7 @@ SplatArgs splatArgs(const RenderSettings& s, const LightSet& lights, orb::Vec am
 }  // namespace
 
 bool RenderHost::prepareBuffers(const RenderSettings& s, Frame& f, std::string& status) {
-  const std::int64_t n = std::clamp(s.gridRes, kMinGridRes, kMaxGridRes);
+  const std::int64_t n = gridResolution(s.gridRes);
   f.cells = n * n * n;
   if (gridCapacity_ < f.cells || lightSlots_ < f.lights.count) {
     const std::int64_t slots = std::max<std::int64_t>(f.lights.count, 1);
@@ -199,7 +162,7 @@ bool RenderHost::rasterise(const RenderSettings& s, Frame& f, std::string& statu
 bool RenderHost::buildGrids(const RenderSettings& s, const std::vector<ChunkSource>& sources,
                             const std::vector<float>& weights, Frame& f, std::string& status) {
   const float halfExtent = std::max(s.sceneExtent, s.radius);
-  const std::int32_t n = std::clamp(s.gridRes, kMinGridRes, kMaxGridRes);
+  const std::int32_t n = gridResolution(s.gridRes);
   f.grid = {n, halfExtent, 2.f * halfExtent / static_cast<float>(n)};
   const GridInfo grid = f.grid;
   gpu::FirstError device;
@@ -296,12 +259,12 @@ bool RenderHost::renderFrameCore(const RenderSettings& settings, const std::vect
     return false;
   }
   Frame f;
-  f.lights = lightSet(settings);
+  f.lights = renderLights(settings);
   f.tanHalfFovY = static_cast<float>(settings.height) * settings.camera.tanHalfFov / static_cast<float>(settings.width);
   if (!prepareBuffers(settings, f, status) || !uploadImages(settings, f, status) ||
       !rasterise(settings, f, status))
     return false;
-  f.ambient = ambientColour(settings, f.hdri);
+  f.ambient = renderAmbient(settings, f.hdri);
   if (!buildGrids(settings, sources, weights, f, status) || !splatSources(settings, sources, weights, f, status) ||
       !finish(settings, f, image, status))
     return false;

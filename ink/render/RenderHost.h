@@ -18,8 +18,6 @@ namespace ink {
 
 // Supersampling is capped at 4 × 4 samples per pixel.
 constexpr int kMaxAntialias = 4;
-constexpr int kMinGridRes = 32;
-constexpr int kMaxGridRes = 512;
 
 // What the antialias wrapper reads from the ink object besides the settings.
 struct RenderObjectState {
