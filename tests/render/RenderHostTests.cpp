@@ -6,10 +6,12 @@
 
 #include <chrono>
 #include <cmath>
+#include <fstream>
 #include <future>
 #include <numeric>
 #include <vector>
 
+#include "InkCloudScene.h"
 #include "InkSimFixtures.h"
 #include "RenderFixtures.h"
 #include "gpu/Device.h"
@@ -223,6 +225,23 @@ TEST(AccumulatingLaunch, SplatSumsDoNotDependOnHowThreadsShareTheParticles) {
     for (std::size_t i = 0; i < launched.size(); ++i)
       ASSERT_NEAR(launched[i], serial.image[i], 1e-4f * std::max(1.f, std::fabs(serial.image[i]))) << i;
   }
+}
+
+TEST(InkCloud, ASeededCloudRendersToAPngThatShowsInkOverTheBackground) {
+  rendertest::InkCloud cloud;
+  std::string status;
+  ASSERT_TRUE(cloud.build(100000, 0.f, status)) << status;
+  ink::RenderHost host;
+  std::vector<float> image;
+  const std::string png = std::string(::testing::TempDir()) + "render_ink_cloud.png";
+  ASSERT_TRUE(rendertest::renderInkCloud(host, cloud, rendertest::inkCloudSettings(160, 160, 64), png, image, status))
+      << status;
+  int inked = 0;
+  for (std::size_t p = 0; p < image.size(); p += 4) inked += image[p] < 0.85f;
+  EXPECT_GT(inked, 160 * 160 / 20);  // a cloud, not a few specks
+  EXPECT_LT(inked, 160 * 160);       // with background around it
+  std::ifstream file(png, std::ios::binary);
+  EXPECT_TRUE(file.good());
 }
 
 }  // namespace
