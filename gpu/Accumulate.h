@@ -11,6 +11,8 @@
 //    the threads share the buffers with atomic adds instead.
 // Either way the sums differ from a serial loop only by float rounding.
 #include <cstdint>
+#include <functional>
+#include <vector>
 
 #include "gpu/Atomics.h"
 #include "gpu/Config.h"
@@ -66,6 +68,17 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
   return detail::launchStatus();
 }
 
+// As forEachAccumulating; `key(i)` (below `buckets`) says which items add
+// near each other. The card needs no help; the cpu backend runs the items
+// bucket by bucket so that their adds and reads stay in cache.
+template <class Key, class Body>
+Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
+                                  std::uint32_t buckets, Key key, Body body) {
+  (void)buckets;
+  (void)key;
+  return forEachAccumulating(name, count, targets, body);
+}
+
 #elif !defined(ORB_GPU_BACKEND_CUDA)
 
 namespace detail {
@@ -74,6 +87,10 @@ using AccumulatingRange = std::function<void(const Accumulator&, std::int64_t be
 // its thread adds through, merges the private copies and counts the launch.
 void accumulatingFor(const char* name, std::int64_t count, const AccumulatorTargets& targets,
                      const AccumulatingRange& range);
+// The items [0, count) ordered by key (a stable counting sort; keys at or
+// above `buckets` count as the last bucket); false when the order cannot be held.
+bool groupByKey(std::int64_t count, std::uint32_t buckets, const std::function<std::uint32_t(std::int64_t)>& key,
+                std::vector<std::int64_t>& order);
 }  // namespace detail
 
 template <class Body>
@@ -82,6 +99,21 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
   detail::accumulatingFor(name, count, targets,
                           [&body](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
                             for (std::int64_t i = begin; i < end; ++i) body(i, accumulator);
+                          });
+  return detail::launchStatus();
+}
+
+template <class Key, class Body>
+Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
+                                  std::uint32_t buckets, Key key, Body body) {
+  if (count <= 0) return Success;
+  std::vector<std::int64_t> order;
+  if (!detail::groupByKey(count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); },
+                          order))
+    return forEachAccumulating(name, count, targets, body);
+  detail::accumulatingFor(name, count, targets,
+                          [&body, &order](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
+                            for (std::int64_t j = begin; j < end; ++j) body(order[j], accumulator);
                           });
   return detail::launchStatus();
 }

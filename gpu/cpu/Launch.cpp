@@ -1,5 +1,6 @@
 #include "gpu/Launch.h"
 
+#include <algorithm>
 #include <array>
 #include <chrono>
 #include <memory>
@@ -152,6 +153,25 @@ void detail::accumulatingFor(const char* name, std::int64_t count, const Accumul
   }
   lastLaunch = ok ? Success : ErrorLaunchFailure;
   recordLaunch(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+bool detail::groupByKey(std::int64_t count, std::uint32_t buckets, const std::function<std::uint32_t(std::int64_t)>& key,
+                        std::vector<std::int64_t>& order) {
+  if (buckets == 0) return false;
+  try {
+    std::vector<std::uint32_t> keys(static_cast<std::size_t>(count));
+    hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
+      for (std::int64_t i = begin; i < end; ++i) keys[i] = std::min(key(i), buckets - 1);
+    });
+    std::vector<std::int64_t> start(static_cast<std::size_t>(buckets) + 1, 0);
+    for (const std::uint32_t k : keys) ++start[k + 1];
+    for (std::uint32_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
+    order.resize(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) order[start[keys[i]]++] = i;
+    return true;
+  } catch (...) {
+    return false;  // not enough memory to order them: run in item order
+  }
 }
 
 Status detail::launchStatus() {

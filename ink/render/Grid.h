@@ -82,6 +82,17 @@ ORB_HD inline void splatTrilinearParticle(const GridInfo& grid, orb::Vec p, floa
   forEachCorner(grid, trilinearCorners(grid, p), [&](std::int64_t cell, float w) { out.add(0, cell, amount * w); });
 }
 
+// The block of a side³ partition of the grid's box that holds p (points
+// outside fall in the nearest block), as a linear index.
+ORB_HD inline std::uint32_t gridBlock(const GridInfo& grid, orb::Vec p, std::uint32_t side) {
+  const float scale = static_cast<float>(side) / (2.f * grid.halfExtent);
+  const int s = static_cast<int>(side) - 1;
+  const auto bx = static_cast<std::uint32_t>(clampToInt((p.x + grid.halfExtent) * scale, 0, s));
+  const auto by = static_cast<std::uint32_t>(clampToInt((p.y + grid.halfExtent) * scale, 0, s));
+  const auto bz = static_cast<std::uint32_t>(clampToInt((p.z + grid.halfExtent) * scale, 0, s));
+  return (bz * side + by) * side + bx;
+}
+
 enum DepthMode : std::int32_t { kTowardsDirection = 0, kTowardsPoint = 1 };
 
 // The optical depth from the centre of `cell` towards a directional light

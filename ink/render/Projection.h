@@ -33,7 +33,9 @@ ORB_HD inline ScreenPoint project(const Camera& camera, float tanHalfFovY, int w
 // coordinates (a vertex just in front of the eye projects to about 1e9
 // pixels) never reach an out-of-range integer conversion. NaN gives lo.
 ORB_HD inline int clampToInt(float v, int lo, int hi) {
-  const float c = fminf(fmaxf(v, static_cast<float>(lo)), static_cast<float>(hi));
+  // Comparisons rather than fminf/fmaxf, which the host compiler calls out of line.
+  const float l = static_cast<float>(lo), h = static_cast<float>(hi);
+  const float c = v > l ? (v < h ? v : h) : l;
   return static_cast<int>(c);
 }
 

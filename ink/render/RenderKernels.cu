@@ -72,9 +72,13 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
   const SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
                        colours, emission};
   const std::int64_t pixels = static_cast<std::int64_t>(a.width) * a.height;
-  return gpu::forEachAccumulating(
+  // Particles in one block of the density grid land in one small patch of
+  // the image and read one small block of the grids.
+  const std::uint32_t side = kSplatBlocksPerSide;
+  return gpu::forEachAccumulatingGrouped(
       "ink::splatImage", count,
-      targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats),
+      targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats), side * side * side,
+      [=] ORB_HD(std::int64_t i) { return gridBlock(grid, positions[i], side); },
       [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) { splatParticle(a, in, i, acc); });
 }
 

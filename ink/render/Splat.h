@@ -23,6 +23,8 @@ constexpr int kPassAccumulatorFloats = 15;
 // Accumulating-launch targets of splatImage.
 constexpr int kImageTarget = 0;
 constexpr int kPassTarget = 1;
+// Blocks per side of the partition that groups a chunk's particles for locality.
+constexpr std::uint32_t kSplatBlocksPerSide = 32;
 // Footprints larger than this radius (pixels) are cut to it.
 constexpr int kMaxFootprintRadius = 32;
 
