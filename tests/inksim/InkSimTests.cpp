@@ -5,10 +5,10 @@
 
 #include <cmath>
 #include <cstdlib>
-#include <future>
 #include <mutex>
 #include <vector>
 
+#include "GpuLockProbe.h"
 #include "InkSimFixtures.h"
 #include "gpu/Device.h"
 #include "ink/sim/ContainerSdf.h"
@@ -17,16 +17,6 @@
 #include "ink/sim/InkSim.h"
 
 namespace {
-
-// True when a second thread could take the GPU lock now: the owner itself
-// may always take it again, so only another thread can tell.
-bool lockFreeForAnotherThread() {
-  return std::async(std::launch::async, [] {
-           const bool taken = ink::gpuLock().try_lock();
-           if (taken) ink::gpuLock().unlock();
-           return taken;
-         }).get();
-}
 
 struct State {
   std::vector<orb::Vec> positions;
@@ -184,7 +174,7 @@ TEST_F(InkSimTest, ResidentStreamIsOneChunkWithRestPositionsUnderTheLock) {
   ASSERT_TRUE(source(
       [&](const ink::Chunk& c) {
         ++chunks;
-        EXPECT_FALSE(lockFreeForAnotherThread());  // held for the whole stream
+        EXPECT_FALSE(inktest::lockFreeForAnotherThread());  // held for the whole stream
         EXPECT_EQ(c.count, 4000);
         EXPECT_EQ(c.first, 0);
         EXPECT_EQ(c.kind, 0);

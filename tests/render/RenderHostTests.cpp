@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "InkCloudScene.h"
+#include "GpuLockProbe.h"
 #include "InkSimFixtures.h"
 #include "RenderFixtures.h"
 #include "gpu/Device.h"
@@ -25,14 +26,6 @@
 #include "ink/sim/InkSim.h"
 
 namespace {
-
-bool lockFreeForAnotherThread() {
-  return std::async(std::launch::async, [] {
-           const bool taken = ink::gpuLock().try_lock();
-           if (taken) ink::gpuLock().unlock();
-           return taken;
-         }).get();
-}
 
 struct RenderHostTest : ::testing::Test {
   void TearDown() override { gpu::faults::reset(); }
@@ -61,14 +54,14 @@ TEST_F(RenderHostTest, ARenderStreamsAnInkEngineUnderItsOwnLockWhileAnotherThrea
   bool othersWaited = true;
   const ink::ChunkSource engine = sim.source();
   sources = {[&](const ink::ChunkSink& sink, std::string& error) {
-    othersWaited = othersWaited && !lockFreeForAnotherThread();
+    othersWaited = othersWaited && !inktest::lockFreeForAnotherThread();
     return engine(sink, error);
   }};
   auto done = std::async(std::launch::async, [&] { return renderAt(1); });
   ASSERT_EQ(done.wait_for(std::chrono::seconds(60)), std::future_status::ready) << "the render deadlocked";
   EXPECT_TRUE(done.get()) << status;
   EXPECT_TRUE(othersWaited);
-  EXPECT_TRUE(lockFreeForAnotherThread());
+  EXPECT_TRUE(inktest::lockFreeForAnotherThread());
 }
 
 TEST_F(RenderHostTest, InkDarkensTheBackgroundWhereItIsAndNowhereElse) {
