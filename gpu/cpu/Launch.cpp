@@ -1,6 +1,14 @@
 #include "gpu/Launch.h"
 
+#include <algorithm>
+#include <array>
 #include <chrono>
+#include <memory>
+#include <mutex>
+#include <new>
+#include <vector>
+
+#include "gpu/Accumulate.h"
 
 #include "gpu/detail/FaultState.h"
 #include "gpu/detail/LastError.h"
@@ -9,24 +17,161 @@
 namespace gpu {
 namespace {
 
+using detail::hostPool;
+using detail::launchFaultDue;
+using detail::noDeviceInjected;
+using detail::ThreadPool;
+
 // Outcome of this thread's latest launch, read by launchStatus.
 thread_local Status lastLaunch = Success;
+
+// The fault hooks of a launch; true when the launch may run.
+bool launchAllowed() {
+  if (noDeviceInjected()) {
+    lastLaunch = ErrorNoDevice;
+    return false;
+  }
+  if (launchFaultDue()) {
+    lastLaunch = ErrorLaunchFailure;
+    return false;
+  }
+  return true;
+}
+
+// Below this many items a launch runs on the calling thread alone, adding
+// straight into the targets.
+constexpr std::int64_t kSerialBelow = 4096;
+// Private copies pay for their summing only when a launch adds at least one
+// item per this many target floats.
+constexpr std::int64_t kTargetFloatsPerItem = 8;
+// At most 1 GiB of private copies; larger targets are shared atomically.
+constexpr std::int64_t kMaxCopyFloats = std::int64_t{1} << 28;
+
+// The private copies of accumulating launches: one set per pool thread but
+// the first, grown on demand, kept, and zero between launches (the merge
+// clears what it reads), so a launch never clears whole images.
+class PrivateCopies {
+ public:
+  std::mutex& mutex() { return mutex_; }
+
+  // Copies of both targets for `sets` threads; false when they cannot be held.
+  bool ensure(int sets, const AccumulatorTargets& targets) {
+    std::int64_t total = 0;
+    for (int k = 0; k < kAccumulatorTargets; ++k) total += targets.data[k] ? targets.floats[k] * sets : 0;
+    if (total > kMaxCopyFloats) return false;
+    if (static_cast<int>(copies_.size()) < sets) copies_.resize(static_cast<std::size_t>(sets));
+    for (int c = 0; c < sets; ++c)
+      for (int k = 0; k < kAccumulatorTargets; ++k) {
+        Copy& copy = copies_[static_cast<std::size_t>(c)][k];
+        if (!targets.data[k] || copy.floats >= targets.floats[k]) continue;
+        copy.data.reset(new (std::nothrow) float[static_cast<std::size_t>(targets.floats[k])]());
+        copy.floats = copy.data ? targets.floats[k] : 0;
+        if (!copy.data) return false;
+      }
+    return true;
+  }
+
+  float* data(int set, int target) { return copies_[static_cast<std::size_t>(set)][target].data.get(); }
+
+ private:
+  struct Copy {
+    std::unique_ptr<float[]> data;
+    std::int64_t floats = 0;
+  };
+  std::mutex mutex_;
+  std::vector<std::array<Copy, kAccumulatorTargets>> copies_;
+};
+
+PrivateCopies& privateCopies() {
+  static PrivateCopies copies;
+  return copies;
+}
+
+// Adds the first `sets` private copies into the targets and clears them.
+bool mergeCopies(PrivateCopies& copies, int sets, const AccumulatorTargets& targets) {
+  bool ok = true;
+  for (int k = 0; k < kAccumulatorTargets; ++k) {
+    float* target = targets.data[k];
+    if (!target) continue;
+    ok = hostPool().run(targets.floats[k], [&](std::int64_t begin, std::int64_t end) {
+           for (int c = 0; c < sets; ++c) {
+             float* copy = copies.data(c, k);
+             for (std::int64_t e = begin; e < end; ++e) {
+               target[e] += copy[e];
+               copy[e] = 0.f;
+             }
+           }
+         }) && ok;
+  }
+  return ok;
+}
+
+// Runs the launch on a team: thread 0 adds into the targets, the others into
+// their copies, each over a contiguous share of the items.
+bool runPrivately(std::int64_t count, const AccumulatorTargets& targets, const detail::AccumulatingRange& range) {
+  ThreadPool& pool = hostPool();
+  const int members = pool.teamSize(pool.threadCount());
+  PrivateCopies& copies = privateCopies();
+  std::lock_guard lock(copies.mutex());
+  if (members < 2 || count * kTargetFloatsPerItem < targets.floats[0] + targets.floats[1] ||
+      !copies.ensure(members - 1, targets)) {
+    const Accumulator shared(targets.data[0], targets.data[1], members > 1);
+    return pool.run(count, [&](std::int64_t begin, std::int64_t end) { range(shared, begin, end); });
+  }
+  const bool ran = pool.runTeam(members, [&](std::int64_t m, std::int64_t) {
+    const Accumulator own = m == 0 ? Accumulator(targets.data[0], targets.data[1], false)
+                                   : Accumulator(copies.data(static_cast<int>(m) - 1, 0),
+                                                 copies.data(static_cast<int>(m) - 1, 1), false);
+    range(own, count * m / members, count * (m + 1) / members);
+  });
+  return mergeCopies(copies, members - 1, targets) && ran;  // merged even after a failure: copies stay zero
+}
 
 }  // namespace
 
 void detail::parallelFor(const char* name, std::int64_t count,
                          const std::function<void(std::int64_t, std::int64_t)>& range) {
-  if (noDeviceInjected()) {
-    lastLaunch = ErrorNoDevice;
-    return;
-  }
-  if (launchFaultDue()) {
-    lastLaunch = ErrorLaunchFailure;
-    return;
-  }
+  if (!launchAllowed()) return;
   const auto started = std::chrono::steady_clock::now();
   lastLaunch = hostPool().run(count, range) ? Success : ErrorLaunchFailure;
   recordLaunch(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+void detail::accumulatingFor(const char* name, std::int64_t count, const AccumulatorTargets& targets,
+                             const AccumulatingRange& range) {
+  if (!launchAllowed()) return;
+  const auto started = std::chrono::steady_clock::now();
+  bool ok = true;
+  if (count < kSerialBelow) {
+    try {
+      range(Accumulator(targets.data[0], targets.data[1], false), 0, count);
+    } catch (...) {
+      ok = false;
+    }
+  } else {
+    ok = runPrivately(count, targets, range);
+  }
+  lastLaunch = ok ? Success : ErrorLaunchFailure;
+  recordLaunch(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
+}
+
+bool detail::groupByKey(std::int64_t count, std::uint32_t buckets, const std::function<std::uint32_t(std::int64_t)>& key,
+                        std::vector<std::int64_t>& order) {
+  if (buckets == 0) return false;
+  try {
+    std::vector<std::uint32_t> keys(static_cast<std::size_t>(count));
+    hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
+      for (std::int64_t i = begin; i < end; ++i) keys[i] = std::min(key(i), buckets - 1);
+    });
+    std::vector<std::int64_t> start(static_cast<std::size_t>(buckets) + 1, 0);
+    for (const std::uint32_t k : keys) ++start[k + 1];
+    for (std::uint32_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
+    order.resize(static_cast<std::size_t>(count));
+    for (std::int64_t i = 0; i < count; ++i) order[start[keys[i]]++] = i;
+    return true;
+  } catch (...) {
+    return false;  // not enough memory to order them: run in item order
+  }
 }
 
 Status detail::launchStatus() {

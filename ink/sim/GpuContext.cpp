@@ -95,8 +95,8 @@ bool hostMemoryHolds(std::int64_t bytes) {
   return bytes <= static_cast<std::int64_t>(pages) * pageSize;
 }
 
-std::mutex& gpuLock() {
-  static std::mutex lock;
+std::recursive_mutex& gpuLock() {
+  static std::recursive_mutex lock;
   return lock;
 }
 

@@ -38,8 +38,10 @@ std::int64_t hostSnapshotBudget();
 bool hostMemoryHolds(std::int64_t bytes);
 
 // The one process-wide lock held for the whole of every engine operation and
-// every render. It is not recursive: code running under it (sinks included)
-// must not take it again.
-std::mutex& gpuLock();
+// every render. It is owner-aware: the thread that holds it may take it again
+// (a render holds it for the whole frame and streams engines that take it
+// themselves; sinks run under it), while every other thread waits until the
+// owner has released it as often as it took it.
+std::recursive_mutex& gpuLock();
 
 }  // namespace ink

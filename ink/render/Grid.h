@@ -1,0 +1,130 @@
+#pragma once
+// The density grid and the optical-depth grids: per-particle deposits,
+// trilinear reads and the per-cell march towards a light or the eye.
+#include <cmath>
+#include <cstdint>
+
+#include "gpu/Accumulate.h"
+#include "gpu/Config.h"
+#include "ink/render/Projection.h"
+#include "ink/render/RenderRecords.h"
+#include "util/Vec.h"
+
+namespace ink {
+
+// The linear index of the cell holding p, trunc((p + halfExtent) / cellSize)
+// per axis; false when any axis falls outside 0 … n − 1 (or p is NaN).
+ORB_HD inline bool cellIndex(const GridInfo& grid, orb::Vec p, std::int64_t& index) {
+  const float n = static_cast<float>(grid.n);
+  const float gx = (p.x + grid.halfExtent) / grid.cellSize;
+  const float gy = (p.y + grid.halfExtent) / grid.cellSize;
+  const float gz = (p.z + grid.halfExtent) / grid.cellSize;
+  // trunc maps (−1, n) onto 0 … n − 1.
+  if (!(gx > -1.f && gx < n && gy > -1.f && gy < n && gz > -1.f && gz < n)) return false;
+  const std::int64_t N = grid.n;
+  index = (static_cast<std::int64_t>(gz) * N + static_cast<std::int64_t>(gy)) * N + static_cast<std::int64_t>(gx);
+  return true;
+}
+
+// The eight cells around p for trilinear reads and deposits: base cell and
+// fractions, g = (p + halfExtent) / cellSize − 0.5 per axis.
+struct TrilinearCorners {
+  int x, y, z;     // base cell; may lie outside the grid
+  float fx, fy, fz;
+};
+
+ORB_HD inline TrilinearCorners trilinearCorners(const GridInfo& grid, orb::Vec p) {
+  const float gx = (p.x + grid.halfExtent) / grid.cellSize - 0.5f;
+  const float gy = (p.y + grid.halfExtent) / grid.cellSize - 0.5f;
+  const float gz = (p.z + grid.halfExtent) / grid.cellSize - 0.5f;
+  const float bx = floorf(gx), by = floorf(gy), bz = floorf(gz);
+  // Bases beyond one cell outside have no corner inside: clamp them there.
+  return {clampToInt(bx, -2, grid.n), clampToInt(by, -2, grid.n), clampToInt(bz, -2, grid.n),
+          gx - bx, gy - by, gz - bz};
+}
+
+// Calls visit(cell index, weight) for every corner inside the grid.
+template <class Visit>
+ORB_HD inline void forEachCorner(const GridInfo& grid, const TrilinearCorners& c, Visit visit) {
+  const std::int64_t N = grid.n;
+  for (int dz = 0; dz < 2; ++dz) {
+    const int k = c.z + dz;
+    if (k < 0 || k >= grid.n) continue;
+    const float wz = dz ? c.fz : 1.f - c.fz;
+    for (int dy = 0; dy < 2; ++dy) {
+      const int j = c.y + dy;
+      if (j < 0 || j >= grid.n) continue;
+      const float wy = wz * (dy ? c.fy : 1.f - c.fy);
+      for (int dx = 0; dx < 2; ++dx) {
+        const int i = c.x + dx;
+        if (i < 0 || i >= grid.n) continue;
+        visit((k * N + j) * N + i, wy * (dx ? c.fx : 1.f - c.fx));
+      }
+    }
+  }
+}
+
+// The grid's trilinear value at p; corners outside the grid count 0.
+ORB_HD inline float sampleTrilinear(const GridInfo& grid, const float* values, orb::Vec p) {
+  float sum = 0.f;
+  forEachCorner(grid, trilinearCorners(grid, p), [&](std::int64_t cell, float w) { sum += w * values[cell]; });
+  return sum;
+}
+
+// splatGrid: the particle's scaled weight into its own cell.
+ORB_HD inline void splatGridParticle(const GridInfo& grid, orb::Vec p, float amount, const gpu::Accumulator& out) {
+  std::int64_t cell;
+  if (cellIndex(grid, p, cell)) out.add(0, cell, amount);
+}
+
+// splatTrilinear: the particle's scaled weight shared by the eight cells around it.
+ORB_HD inline void splatTrilinearParticle(const GridInfo& grid, orb::Vec p, float amount, const gpu::Accumulator& out) {
+  forEachCorner(grid, trilinearCorners(grid, p), [&](std::int64_t cell, float w) { out.add(0, cell, amount * w); });
+}
+
+// The block of a side³ partition of the grid's box that holds p (points
+// outside fall in the nearest block), as a linear index.
+ORB_HD inline std::uint32_t gridBlock(const GridInfo& grid, orb::Vec p, std::uint32_t side) {
+  const float scale = static_cast<float>(side) / (2.f * grid.halfExtent);
+  const int s = static_cast<int>(side) - 1;
+  const auto bx = static_cast<std::uint32_t>(clampToInt((p.x + grid.halfExtent) * scale, 0, s));
+  const auto by = static_cast<std::uint32_t>(clampToInt((p.y + grid.halfExtent) * scale, 0, s));
+  const auto bz = static_cast<std::uint32_t>(clampToInt((p.z + grid.halfExtent) * scale, 0, s));
+  return (bz * side + by) * side + bx;
+}
+
+enum DepthMode : std::int32_t { kTowardsDirection = 0, kTowardsPoint = 1 };
+
+// The optical depth from the centre of `cell` towards a directional light
+// (mode 0: along `direction`) or a point (mode 1: towards `position`): half
+// the own cell, then one cell per step until the grid's box, the point or
+// 4n steps are reached.
+ORB_HD inline float opticalDepth(const GridInfo& grid, const float* density, std::int64_t cell, orb::Vec direction,
+                                 orb::Vec position, std::int32_t mode) {
+  const std::int64_t N = grid.n;
+  const float cs = grid.cellSize, h = grid.halfExtent;
+  const orb::Vec c{(static_cast<float>(cell % N) + 0.5f) * cs - h, (static_cast<float>((cell / N) % N) + 0.5f) * cs - h,
+                   (static_cast<float>(cell / (N * N)) + 0.5f) * cs - h};
+  float distance = 1e30f;
+  orb::Vec dir = direction;
+  if (mode == kTowardsPoint) {
+    const orb::Vec v = position - c;
+    distance = length(v);
+    dir = v * (1.f / fmaxf(distance, 1e-6f));
+  }
+  float tau = 0.5f * cs * density[cell];
+  const orb::Vec step = dir * cs;
+  orb::Vec p = c;
+  float travelled = cs;
+  const std::int64_t maxSteps = 4 * N;
+  for (std::int64_t k = 0; k < maxSteps && travelled < distance; ++k) {
+    p += step;
+    if (fabsf(p.x) > h || fabsf(p.y) > h || fabsf(p.z) > h) break;
+    std::int64_t at;
+    if (cellIndex(grid, p, at)) tau += cs * density[at];
+    travelled += cs;
+  }
+  return tau;
+}
+
+}  // namespace ink

@@ -1,0 +1,99 @@
+#include "ink/render/RenderKernels.h"
+
+#include "gpu/Accumulate.h"
+#include "gpu/Launch.h"
+#include "ink/render/Grid.h"
+#include "ink/render/Raster.h"
+#include "ink/render/Splat.h"
+
+namespace ink {
+
+namespace {
+gpu::AccumulatorTargets targets(float* first, std::int64_t firstFloats, float* second = nullptr,
+                                std::int64_t secondFloats = 0) {
+  gpu::AccumulatorTargets t;
+  t.data[0] = first;
+  t.floats[0] = firstFloats;
+  t.data[1] = second;
+  t.floats[1] = second ? secondFloats : 0;
+  return t;
+}
+
+std::int64_t cellCount(const GridInfo& grid) {
+  const std::int64_t n = grid.n > 0 ? grid.n : 0;
+  return n * n * n;
+}
+}  // namespace
+
+gpu::Status splatGrid(const orb::Vec* positions, const float* weights, std::int64_t count, GridInfo grid, float* out,
+                      float scale) {
+  return gpu::forEachAccumulating("ink::splatGrid", count, targets(out, cellCount(grid)),
+                                  [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) {
+                                    splatGridParticle(grid, positions[i], scale * weights[i], acc);
+                                  });
+}
+
+gpu::Status splatTrilinear(const orb::Vec* positions, const float* weights, std::int64_t count, GridInfo grid,
+                           float* out, float scale) {
+  return gpu::forEachAccumulating("ink::splatTrilinear", count, targets(out, cellCount(grid)),
+                                  [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) {
+                                    splatTrilinearParticle(grid, positions[i], scale * weights[i], acc);
+                                  });
+}
+
+gpu::Status depthGrid(GridInfo grid, const float* density, float* out, orb::Vec direction, orb::Vec position,
+                      std::int32_t mode) {
+  return gpu::forEach("ink::depthGrid", cellCount(grid), [=] ORB_HD(std::int64_t cell) {
+    out[cell] = opticalDepth(grid, density, cell, direction, position, mode);
+  });
+}
+
+gpu::Status matteRaster(const MatteTriangle* triangles, std::int64_t count, Camera camera, float tanHalfFovY,
+                        std::int32_t width, std::int32_t height, float* pairs) {
+  const RasterView view{camera, tanHalfFovY, width, height};
+  return gpu::forEach("ink::matteRaster", count,
+                      [=] ORB_HD(std::int64_t t) { rasterMatte(view, triangles[t], pairs); });
+}
+
+gpu::Status sceneRaster(const SceneTriangle* triangles, std::int64_t count, Camera camera, float tanHalfFovY,
+                        std::int32_t width, std::int32_t height, float* depth, std::int32_t* index,
+                        std::int32_t mode) {
+  const RasterView view{camera, tanHalfFovY, width, height};
+  return gpu::forEach("ink::sceneRaster", count, [=] ORB_HD(std::int64_t t) {
+    rasterScene(view, triangles[t], static_cast<std::int32_t>(t), depth, index, mode);
+  });
+}
+
+gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int64_t count, GridInfo grid,
+                       const float* lightGrids, const float* viewGrid, const SplatArgs& args, float* accumulator,
+                       const orb::Vec* rest, std::int32_t restIsUV, const orb::Vec* previous, std::uint64_t idBase,
+                       const float* density, const orb::Vec* colours, const orb::Vec* emission) {
+  const SplatArgs a = args;
+  const SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
+                       colours, emission};
+  const std::int64_t pixels = static_cast<std::int64_t>(a.width) * a.height;
+  // Particles in one block of the density grid land in one small patch of
+  // the image and read one small block of the grids.
+  const std::uint32_t side = kSplatBlocksPerSide;
+  return gpu::forEachAccumulatingGrouped(
+      "ink::splatImage", count,
+      targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats), side * side * side,
+      [=] ORB_HD(std::int64_t i) { return gridBlock(grid, positions[i], side); },
+      [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) { splatParticle(a, in, i, acc); });
+}
+
+gpu::Status compositeInk(const CompositeArgs& args, const float* accumulator, float* image) {
+  const CompositeArgs a = args;
+  return gpu::forEach("ink::compositeInk", static_cast<std::int64_t>(a.width) * a.height,
+                      [=] ORB_HD(std::int64_t pixel) { compositePixel(a, accumulator, image, pixel); });
+}
+
+gpu::Status fillFloats(float* data, std::int64_t count, float value) {
+  return gpu::forEach("ink::fillFloats", count, [=] ORB_HD(std::int64_t i) { data[i] = value; });
+}
+
+gpu::Status fillInts(std::int32_t* data, std::int64_t count, std::int32_t value) {
+  return gpu::forEach("ink::fillInts", count, [=] ORB_HD(std::int64_t i) { data[i] = value; });
+}
+
+}  // namespace ink
