@@ -12,6 +12,7 @@
 // Either way the sums differ from a serial loop only by float rounding.
 #include <cstdint>
 #include <functional>
+#include <mutex>
 #include <vector>
 
 #include "gpu/Atomics.h"
@@ -69,13 +70,16 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
 }
 
 // As forEachAccumulating; `key(i)` (below `buckets`) says which items add
-// near each other. The card needs no help; the cpu backend runs the items
-// bucket by bucket so that their adds and reads stay in cache.
-template <class Key, class Body>
+// near each other, and `prefetch(i)` touches what item i will read. The card
+// needs neither; the cpu backend runs the items bucket by bucket so that
+// their adds and reads stay in cache, prefetching the items a few places
+// ahead, whose reads are scattered by the reordering.
+template <class Key, class Body, class Prefetch>
 Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
-                                  std::uint32_t buckets, Key key, Body body) {
+                                  std::uint32_t buckets, Key key, Body body, Prefetch prefetch) {
   (void)buckets;
   (void)key;
+  (void)prefetch;
   return forEachAccumulating(name, count, targets, body);
 }
 
@@ -88,9 +92,17 @@ using AccumulatingRange = std::function<void(const Accumulator&, std::int64_t be
 void accumulatingFor(const char* name, std::int64_t count, const AccumulatorTargets& targets,
                      const AccumulatingRange& range);
 // The items [0, count) ordered by key (a stable counting sort; keys at or
-// above `buckets` count as the last bucket); false when the order cannot be held.
-bool groupByKey(std::int64_t count, std::uint32_t buckets, const std::function<std::uint32_t(std::int64_t)>& key,
-                std::vector<std::int64_t>& order);
+// above `buckets` count as the last bucket) in a buffer kept between
+// launches; the order is valid while the lock it returns is held. Null when
+// the order cannot be held.
+struct GroupedOrder {
+  std::unique_lock<std::mutex> lock;
+  const std::int64_t* order = nullptr;
+};
+GroupedOrder groupByKey(std::int64_t count, std::uint32_t buckets,
+                        const std::function<std::uint32_t(std::int64_t)>& key);
+// Items a grouped launch prefetches ahead of the one it runs.
+constexpr std::int64_t kPrefetchDistance = 8;
 }  // namespace detail
 
 template <class Body>
@@ -103,17 +115,20 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
   return detail::launchStatus();
 }
 
-template <class Key, class Body>
+template <class Key, class Body, class Prefetch>
 Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
-                                  std::uint32_t buckets, Key key, Body body) {
+                                  std::uint32_t buckets, Key key, Body body, Prefetch prefetch) {
   if (count <= 0) return Success;
-  std::vector<std::int64_t> order;
-  if (!detail::groupByKey(count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); },
-                          order))
-    return forEachAccumulating(name, count, targets, body);
+  const detail::GroupedOrder grouped =
+      detail::groupByKey(count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); });
+  if (!grouped.order) return forEachAccumulating(name, count, targets, body);
+  const std::int64_t* order = grouped.order;
   detail::accumulatingFor(name, count, targets,
-                          [&body, &order](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
-                            for (std::int64_t j = begin; j < end; ++j) body(order[j], accumulator);
+                          [&](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
+                            for (std::int64_t j = begin; j < end; ++j) {
+                              if (j + detail::kPrefetchDistance < end) prefetch(order[j + detail::kPrefetchDistance]);
+                              body(order[j], accumulator);
+                            }
                           });
   return detail::launchStatus();
 }

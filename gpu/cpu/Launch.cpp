@@ -155,23 +155,45 @@ void detail::accumulatingFor(const char* name, std::int64_t count, const Accumul
   recordLaunch(name, std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
 }
 
-bool detail::groupByKey(std::int64_t count, std::uint32_t buckets, const std::function<std::uint32_t(std::int64_t)>& key,
-                        std::vector<std::int64_t>& order) {
-  if (buckets == 0) return false;
+namespace {
+// The grouped launches' sort buffers, grown on demand and kept, so a frame's
+// chunks do not fault in fresh pages for every launch.
+struct GroupScratch {
+  std::mutex mutex;
+  std::vector<std::uint32_t> keys;
+  std::vector<std::int64_t> order;
+  std::vector<std::int64_t> start;
+};
+GroupScratch& groupScratch() {
+  static GroupScratch scratch;
+  return scratch;
+}
+}  // namespace
+
+detail::GroupedOrder detail::groupByKey(std::int64_t count, std::uint32_t buckets,
+                                        const std::function<std::uint32_t(std::int64_t)>& key) {
+  GroupScratch& s = groupScratch();
+  GroupedOrder grouped{std::unique_lock(s.mutex), nullptr};
+  if (buckets == 0) return grouped;
   try {
-    std::vector<std::uint32_t> keys(static_cast<std::size_t>(count));
-    hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
-      for (std::int64_t i = begin; i < end; ++i) keys[i] = std::min(key(i), buckets - 1);
-    });
-    std::vector<std::int64_t> start(static_cast<std::size_t>(buckets) + 1, 0);
-    for (const std::uint32_t k : keys) ++start[k + 1];
-    for (std::uint32_t b = 0; b < buckets; ++b) start[b + 1] += start[b];
-    order.resize(static_cast<std::size_t>(count));
-    for (std::int64_t i = 0; i < count; ++i) order[start[keys[i]]++] = i;
-    return true;
+    if (static_cast<std::int64_t>(s.keys.size()) < count) {
+      s.keys.resize(static_cast<std::size_t>(count));
+      s.order.resize(static_cast<std::size_t>(count));
+    }
   } catch (...) {
-    return false;  // not enough memory to order them: run in item order
+    return grouped;  // not enough memory to order them: run in item order
   }
+  std::uint32_t* keys = s.keys.data();
+  hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
+    for (std::int64_t i = begin; i < end; ++i) keys[i] = std::min(key(i), buckets - 1);
+  });
+  s.start.assign(static_cast<std::size_t>(buckets) + 1, 0);
+  for (std::int64_t i = 0; i < count; ++i) ++s.start[keys[i] + 1];
+  for (std::uint32_t b = 0; b < buckets; ++b) s.start[b + 1] += s.start[b];
+  std::int64_t* order = s.order.data();
+  for (std::int64_t i = 0; i < count; ++i) order[s.start[keys[i]]++] = i;
+  grouped.order = order;
+  return grouped;
 }
 
 Status detail::launchStatus() {

@@ -66,8 +66,26 @@ ORB_HD inline void forEachCorner(const GridInfo& grid, const TrilinearCorners& c
 
 // The grid's trilinear value at p; corners outside the grid count 0.
 ORB_HD inline float sampleTrilinear(const GridInfo& grid, const float* values, orb::Vec p) {
+  const TrilinearCorners c = trilinearCorners(grid, p);
+  const int last = grid.n - 1;
+  if (c.x >= 0 && c.y >= 0 && c.z >= 0 && c.x < last && c.y < last && c.z < last) {
+    // All eight corners inside, the common case: the same sum in the same
+    // order as below, without the per-corner tests.
+    const std::int64_t N = grid.n;
+    const float* v = values + (c.z * N + c.y) * N + c.x;
+    const float wx[2] = {1.f - c.fx, c.fx}, wy[2] = {1.f - c.fy, c.fy}, wz[2] = {1.f - c.fz, c.fz};
+    float sum = 0.f;
+    for (int dz = 0; dz < 2; ++dz)
+      for (int dy = 0; dy < 2; ++dy) {
+        const float w = wz[dz] * wy[dy];
+        const float* row = v + (dz * N + dy) * N;
+        sum += w * wx[0] * row[0];
+        sum += w * wx[1] * row[1];
+      }
+    return sum;
+  }
   float sum = 0.f;
-  forEachCorner(grid, trilinearCorners(grid, p), [&](std::int64_t cell, float w) { sum += w * values[cell]; });
+  forEachCorner(grid, c, [&](std::int64_t cell, float w) { sum += w * values[cell]; });
   return sum;
 }
 
@@ -80,17 +98,6 @@ ORB_HD inline void splatGridParticle(const GridInfo& grid, orb::Vec p, float amo
 // splatTrilinear: the particle's scaled weight shared by the eight cells around it.
 ORB_HD inline void splatTrilinearParticle(const GridInfo& grid, orb::Vec p, float amount, const gpu::Accumulator& out) {
   forEachCorner(grid, trilinearCorners(grid, p), [&](std::int64_t cell, float w) { out.add(0, cell, amount * w); });
-}
-
-// The block of a side³ partition of the grid's box that holds p (points
-// outside fall in the nearest block), as a linear index.
-ORB_HD inline std::uint32_t gridBlock(const GridInfo& grid, orb::Vec p, std::uint32_t side) {
-  const float scale = static_cast<float>(side) / (2.f * grid.halfExtent);
-  const int s = static_cast<int>(side) - 1;
-  const auto bx = static_cast<std::uint32_t>(clampToInt((p.x + grid.halfExtent) * scale, 0, s));
-  const auto by = static_cast<std::uint32_t>(clampToInt((p.y + grid.halfExtent) * scale, 0, s));
-  const auto bz = static_cast<std::uint32_t>(clampToInt((p.z + grid.halfExtent) * scale, 0, s));
-  return (bz * side + by) * side + bx;
 }
 
 enum DepthMode : std::int32_t { kTowardsDirection = 0, kTowardsPoint = 1 };

@@ -23,8 +23,8 @@ constexpr int kPassAccumulatorFloats = 15;
 // Accumulating-launch targets of splatImage.
 constexpr int kImageTarget = 0;
 constexpr int kPassTarget = 1;
-// Blocks per side of the partition that groups a chunk's particles for locality.
-constexpr std::uint32_t kSplatBlocksPerSide = 32;
+// Side in pixels of the screen tiles that group a chunk's particles for locality.
+constexpr int kSplatTilePixels = 32;
 // Footprints larger than this radius (pixels) are cut to it.
 constexpr int kMaxFootprintRadius = 32;
 
@@ -114,6 +114,27 @@ ORB_HD inline void depositDisc(const SplatArgs& a, float x, float y, float r, co
 ORB_HD inline std::int64_t nearestPixel(const SplatArgs& a, float x, float y) {
   const int px = clampToInt(roundf(x), 0, a.width - 1), py = clampToInt(roundf(y), 0, a.height - 1);
   return static_cast<std::int64_t>(py) * a.width + px;
+}
+
+// Screen tiles of the image, plus one bucket for particles behind the eye
+// or off the image.
+ORB_HD inline std::uint32_t splatTileCount(const SplatArgs& a) {
+  const auto across = static_cast<std::uint32_t>((a.width + kSplatTilePixels - 1) / kSplatTilePixels);
+  const auto down = static_cast<std::uint32_t>((a.height + kSplatTilePixels - 1) / kSplatTilePixels);
+  return across * down + 1;
+}
+
+// The screen tile p projects into. Particles of one tile deposit into one
+// small patch of the accumulator and read one narrow column of the grids.
+ORB_HD inline std::uint32_t splatTile(const SplatArgs& a, orb::Vec p) {
+  const ScreenPoint s = project(a.camera, a.tanHalfFovY, a.width, a.height, p);
+  const std::uint32_t outside = splatTileCount(a) - 1;
+  if (!(s.z >= kNearDepth)) return outside;
+  const int across = (a.width + kSplatTilePixels - 1) / kSplatTilePixels;
+  const int down = (a.height + kSplatTilePixels - 1) / kSplatTilePixels;
+  const int tx = clampToInt(s.x / kSplatTilePixels, -1, across), ty = clampToInt(s.y / kSplatTilePixels, -1, down);
+  if (tx < 0 || ty < 0 || tx >= across || ty >= down) return outside;
+  return static_cast<std::uint32_t>(ty * across + tx);
 }
 
 struct SurfaceNormal {

@@ -142,7 +142,8 @@ ORB_HD inline void replaceWith(InkColour& ink, orb::Vec colour) {
 ORB_HD inline InkColour particleColour(const SplatArgs& a, const ParticleView& v, const orb::Vec* rest,
                                        std::int32_t restIsUV, const orb::Vec* colours, std::int64_t i, float edge) {
   InkColour ink{a.absorb, a.scatter};
-  MapCoordinates uv = mapCoordinates(a, v.p, rest, restIsUV, i);
+  MapCoordinates uv{false, 0.f, 0.f};
+  if (a.colorMap && a.mapMode > kMapNone) uv = mapCoordinates(a, v.p, rest, restIsUV, i);
   if (a.colorBy >= 1) {
     const float t = util::clamp01((colourByValue(a, v) - a.colorByMin) / fmaxf(a.colorByMax - a.colorByMin, 1e-6f));
     const orb::Vec c = a.colorMap ? sampleColourMap(a.colorMap, a.mapWidth, a.mapHeight, t, t)
