@@ -12,6 +12,7 @@
 // Either way the sums differ from a serial loop only by float rounding.
 #include <cstdint>
 #include <functional>
+#include <initializer_list>
 #include <mutex>
 #include <vector>
 
@@ -51,6 +52,24 @@ class Accumulator {
   bool shared_;  // threads share these buffers: adds must be atomic
 };
 
+// An array a grouped launch's body reads once per item: the launch may hand
+// back a copy in the order it runs the items.
+struct ReorderedArray {
+  const void** items;
+  std::int32_t elementBytes;
+};
+template <class T>
+ReorderedArray reordered(const T*& items) {
+  return {reinterpret_cast<const void**>(&items), static_cast<std::int32_t>(sizeof(T))};
+}
+
+// Calls body(i, i, accumulator): the slot of an item launched in its own order.
+template <class Body>
+struct InItemOrder {
+  Body body;
+  ORB_HD void operator()(std::int64_t i, const Accumulator& accumulator) const { body(i, i, accumulator); }
+};
+
 #if defined(ORB_GPU_BACKEND_CUDA) && defined(__CUDACC__)
 
 template <class Body>
@@ -69,19 +88,32 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
   return detail::launchStatus();
 }
 
-// As forEachAccumulating; `key(i)` (below `buckets`) says which items add
-// near each other, and `prefetch(i)` touches what item i will read. The card
-// needs neither; the cpu backend runs the items bucket by bucket so that
-// their adds and reads stay in cache, prefetching the items a few places
-// ahead, whose reads are scattered by the reordering.
-template <class Key, class Body, class Prefetch>
-Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
-                                  std::uint32_t buckets, Key key, Body body, Prefetch prefetch) {
-  (void)buckets;
-  (void)key;
-  (void)prefetch;
-  return forEachAccumulating(name, count, targets, body);
-}
+// An accumulating launch whose items run grouped by `key(i)` (below
+// `buckets`): items of one key add near each other. The card needs no help:
+// the items run in their own order and reorder() leaves the arrays as they
+// are. The cpu backend runs them bucket by bucket so that their adds and
+// reads stay in cache, and reorder() replaces each array by a copy in that
+// order, so the body reads it in sequence. The body takes (slot, item,
+// accumulator): `slot` indexes the reordered arrays, `item` is the item's
+// own index.
+template <class Key>
+class GroupedLaunch {
+ public:
+  GroupedLaunch(const char* name, std::int64_t count, std::uint32_t buckets, Key key)
+      : name_(name), count_(count) {
+    (void)buckets;
+    (void)key;
+  }
+  void reorder(std::initializer_list<ReorderedArray> arrays) { (void)arrays; }
+  template <class Body>
+  Status run(const AccumulatorTargets& targets, Body body) {
+    return forEachAccumulating(name_, count_, targets, InItemOrder<Body>{body});
+  }
+
+ private:
+  const char* name_;
+  std::int64_t count_;
+};
 
 #elif !defined(ORB_GPU_BACKEND_CUDA)
 
@@ -92,17 +124,20 @@ using AccumulatingRange = std::function<void(const Accumulator&, std::int64_t be
 void accumulatingFor(const char* name, std::int64_t count, const AccumulatorTargets& targets,
                      const AccumulatingRange& range);
 // The items [0, count) ordered by key (a stable counting sort; keys at or
-// above `buckets` count as the last bucket) in a buffer kept between
-// launches; the order is valid while the lock it returns is held. Null when
-// the order cannot be held.
+// above `buckets` count as the last bucket): order[slot] is the item at a
+// slot, rank[item] its slot. The buffers are kept between launches and are
+// valid while the lock is held; null when they cannot be held.
 struct GroupedOrder {
   std::unique_lock<std::mutex> lock;
   const std::int64_t* order = nullptr;
+  const std::int64_t* rank = nullptr;
 };
 GroupedOrder groupByKey(std::int64_t count, std::uint32_t buckets,
                         const std::function<std::uint32_t(std::int64_t)>& key);
-// Items a grouped launch prefetches ahead of the one it runs.
-constexpr std::int64_t kPrefetchDistance = 8;
+// Copies every array into slot order (kept buffers, used under the order's
+// lock) and points it at its copy; false, with every array left as it was,
+// when the copies cannot be held.
+bool reorderArrays(const GroupedOrder& grouped, std::int64_t count, std::initializer_list<ReorderedArray> arrays);
 }  // namespace detail
 
 template <class Body>
@@ -115,23 +150,38 @@ Status forEachAccumulating(const char* name, std::int64_t count, const Accumulat
   return detail::launchStatus();
 }
 
-template <class Key, class Body, class Prefetch>
-Status forEachAccumulatingGrouped(const char* name, std::int64_t count, const AccumulatorTargets& targets,
-                                  std::uint32_t buckets, Key key, Body body, Prefetch prefetch) {
-  if (count <= 0) return Success;
-  const detail::GroupedOrder grouped =
-      detail::groupByKey(count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); });
-  if (!grouped.order) return forEachAccumulating(name, count, targets, body);
-  const std::int64_t* order = grouped.order;
-  detail::accumulatingFor(name, count, targets,
-                          [&](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
-                            for (std::int64_t j = begin; j < end; ++j) {
-                              if (j + detail::kPrefetchDistance < end) prefetch(order[j + detail::kPrefetchDistance]);
-                              body(order[j], accumulator);
-                            }
-                          });
-  return detail::launchStatus();
-}
+template <class Key>
+class GroupedLaunch {
+ public:
+  GroupedLaunch(const char* name, std::int64_t count, std::uint32_t buckets, Key key)
+      : name_(name),
+        count_(count),
+        grouped_(count > 0 ? detail::groupByKey(
+                                 count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); })
+                           : detail::GroupedOrder{}) {}
+
+  // Without room for the copies the items run in their own order instead.
+  void reorder(std::initializer_list<ReorderedArray> arrays) {
+    if (grouped_.order && !detail::reorderArrays(grouped_, count_, arrays)) grouped_.order = nullptr;
+  }
+
+  template <class Body>
+  Status run(const AccumulatorTargets& targets, Body body) {
+    if (count_ <= 0) return Success;
+    if (!grouped_.order) return forEachAccumulating(name_, count_, targets, InItemOrder<Body>{body});
+    const std::int64_t* order = grouped_.order;
+    detail::accumulatingFor(name_, count_, targets,
+                            [&](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
+                              for (std::int64_t slot = begin; slot < end; ++slot) body(slot, order[slot], accumulator);
+                            });
+    return detail::launchStatus();
+  }
+
+ private:
+  const char* name_;
+  std::int64_t count_;
+  detail::GroupedOrder grouped_;
+};
 
 #endif
 

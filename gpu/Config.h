@@ -7,6 +7,14 @@
 #define ORB_HD
 #endif
 
+// For small per-item helpers called several times from one kernel body,
+// which the host compiler would otherwise leave as calls.
+#if defined(__CUDACC__)
+#define ORB_ALWAYS_INLINE __forceinline__
+#else
+#define ORB_ALWAYS_INLINE __attribute__((always_inline)) inline
+#endif
+
 // True in the translation units that may launch kernels: every unit of the
 // cpu backend, and the nvcc-compiled units of the cuda backend.
 #if defined(ORB_GPU_BACKEND_CUDA) && !defined(__CUDACC__)

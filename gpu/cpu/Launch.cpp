@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <chrono>
+#include <cstring>
 #include <memory>
 #include <mutex>
 #include <new>
@@ -156,44 +157,138 @@ void detail::accumulatingFor(const char* name, std::int64_t count, const Accumul
 }
 
 namespace {
-// The grouped launches' sort buffers, grown on demand and kept, so a frame's
-// chunks do not fault in fresh pages for every launch.
+// The grouped launches' sort buffers and reordered copies, grown on demand
+// and kept, so a frame's chunks do not fault in fresh pages every launch.
 struct GroupScratch {
   std::mutex mutex;
   std::vector<std::uint32_t> keys;
-  std::vector<std::int64_t> order;
-  std::vector<std::int64_t> start;
+  std::vector<std::int64_t> order, rank, start;
+  struct Copy {
+    std::unique_ptr<unsigned char[]> bytes;
+    std::int64_t capacity = 0;
+  };
+  std::vector<Copy> copies;
 };
 GroupScratch& groupScratch() {
   static GroupScratch scratch;
   return scratch;
+}
+
+template <int Bytes>
+void scatterElements(const unsigned char* from, unsigned char* to, const std::int64_t* rank, std::int64_t begin,
+                     std::int64_t end) {
+  for (std::int64_t i = begin; i < end; ++i) std::memcpy(to + rank[i] * Bytes, from + i * Bytes, Bytes);
 }
 }  // namespace
 
 detail::GroupedOrder detail::groupByKey(std::int64_t count, std::uint32_t buckets,
                                         const std::function<std::uint32_t(std::int64_t)>& key) {
   GroupScratch& s = groupScratch();
-  GroupedOrder grouped{std::unique_lock(s.mutex), nullptr};
+  GroupedOrder grouped{std::unique_lock(s.mutex), nullptr, nullptr};
   if (buckets == 0) return grouped;
   try {
     if (static_cast<std::int64_t>(s.keys.size()) < count) {
       s.keys.resize(static_cast<std::size_t>(count));
       s.order.resize(static_cast<std::size_t>(count));
+      s.rank.resize(static_cast<std::size_t>(count));
     }
   } catch (...) {
     return grouped;  // not enough memory to order them: run in item order
   }
+  // A stable counting sort in two team passes: each member keys and counts
+  // its own contiguous share, then places it after the earlier buckets and,
+  // within its bucket, after the earlier members' items.
+  ThreadPool& pool = hostPool();
+  const int members = count < kSerialBelow ? 1 : pool.teamSize(pool.threadCount());
+  const std::size_t B = static_cast<std::size_t>(buckets);
+  try {
+    s.start.assign(B * static_cast<std::size_t>(members), 0);
+  } catch (...) {
+    return grouped;
+  }
   std::uint32_t* keys = s.keys.data();
-  hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
-    for (std::int64_t i = begin; i < end; ++i) keys[i] = std::min(key(i), buckets - 1);
+  std::int64_t *order = s.order.data(), *rank = s.rank.data(), *next = s.start.data();
+  const auto share = [&](std::int64_t m, std::int64_t& begin, std::int64_t& end) {
+    begin = count * m / members;
+    end = count * (m + 1) / members;
+  };
+  const auto runMembers = [&](const detail::RangeBody& body) {
+    return members == 1 ? (body(0, 1), true) : pool.runTeam(members, body);
+  };
+  bool ok = runMembers([&](std::int64_t m, std::int64_t) {
+    std::int64_t begin, end;
+    share(m, begin, end);
+    std::int64_t* counts = next + m * static_cast<std::int64_t>(B);
+    for (std::int64_t i = begin; i < end; ++i) ++counts[keys[i] = std::min(key(i), buckets - 1)];
   });
-  s.start.assign(static_cast<std::size_t>(buckets) + 1, 0);
-  for (std::int64_t i = 0; i < count; ++i) ++s.start[keys[i] + 1];
-  for (std::uint32_t b = 0; b < buckets; ++b) s.start[b + 1] += s.start[b];
-  std::int64_t* order = s.order.data();
-  for (std::int64_t i = 0; i < count; ++i) order[s.start[keys[i]]++] = i;
+  std::int64_t offset = 0;
+  for (std::size_t b = 0; b < B; ++b)
+    for (int m = 0; m < members; ++m) {
+      std::int64_t& slot = next[static_cast<std::size_t>(m) * B + b];
+      const std::int64_t items = slot;
+      slot = offset;
+      offset += items;
+    }
+  ok = ok && runMembers([&](std::int64_t m, std::int64_t) {
+         std::int64_t begin, end;
+         share(m, begin, end);
+         std::int64_t* slots = next + m * static_cast<std::int64_t>(B);
+         for (std::int64_t i = begin; i < end; ++i) {
+           rank[i] = slots[keys[i]]++;
+           order[rank[i]] = i;
+         }
+       });
+  if (!ok) return grouped;
   grouped.order = order;
+  grouped.rank = rank;
   return grouped;
+}
+
+bool detail::reorderArrays(const GroupedOrder& grouped, std::int64_t count,
+                           std::initializer_list<ReorderedArray> arrays) {
+  GroupScratch& s = groupScratch();  // its lock is held through `grouped`
+  std::vector<unsigned char*> copies;
+  try {
+    if (s.copies.size() < arrays.size()) s.copies.resize(arrays.size());
+    std::size_t k = 0;
+    for (const ReorderedArray& a : arrays) {
+      GroupScratch::Copy& copy = s.copies[k++];
+      const std::int64_t bytes = count * a.elementBytes;
+      if (*a.items && copy.capacity < bytes) {
+        copy.bytes.reset();
+        copy.capacity = 0;
+        copy.bytes.reset(new unsigned char[static_cast<std::size_t>(bytes)]);
+        copy.capacity = bytes;
+      }
+      copies.push_back(copy.bytes.get());
+    }
+  } catch (...) {
+    return false;
+  }
+  // Each item's element goes to its slot: the reads run in sequence and the
+  // writes are independent, so many are in flight at once.
+  const std::int64_t* rank = grouped.rank;
+  std::size_t k = 0;
+  for (const ReorderedArray& a : arrays) {
+    unsigned char* copy = copies[k++];
+    const auto* from = static_cast<const unsigned char*>(*a.items);
+    if (!from) continue;
+    hostPool().run(count, [&](std::int64_t begin, std::int64_t end) {
+      switch (a.elementBytes) {  // fixed sizes, so each copy is a move, not a call
+        case 4:
+          scatterElements<4>(from, copy, rank, begin, end);
+          break;
+        case 12:
+          scatterElements<12>(from, copy, rank, begin, end);
+          break;
+        default:
+          for (std::int64_t i = begin; i < end; ++i)
+            std::memcpy(copy + rank[i] * a.elementBytes, from + i * a.elementBytes, static_cast<std::size_t>(a.elementBytes));
+      }
+    });
+    *a.items = copy;
+  }
+  return true;
 }
 
 Status detail::launchStatus() {

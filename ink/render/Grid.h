@@ -33,7 +33,7 @@ struct TrilinearCorners {
   float fx, fy, fz;
 };
 
-ORB_HD inline TrilinearCorners trilinearCorners(const GridInfo& grid, orb::Vec p) {
+ORB_HD ORB_ALWAYS_INLINE TrilinearCorners trilinearCorners(const GridInfo& grid, orb::Vec p) {
   const float gx = (p.x + grid.halfExtent) / grid.cellSize - 0.5f;
   const float gy = (p.y + grid.halfExtent) / grid.cellSize - 0.5f;
   const float gz = (p.z + grid.halfExtent) / grid.cellSize - 0.5f;
@@ -65,7 +65,7 @@ ORB_HD inline void forEachCorner(const GridInfo& grid, const TrilinearCorners& c
 }
 
 // The grid's trilinear value at p; corners outside the grid count 0.
-ORB_HD inline float sampleTrilinear(const GridInfo& grid, const float* values, orb::Vec p) {
+ORB_HD ORB_ALWAYS_INLINE float sampleTrilinear(const GridInfo& grid, const float* values, orb::Vec p) {
   const TrilinearCorners c = trilinearCorners(grid, p);
   const int last = grid.n - 1;
   if (c.x >= 0 && c.y >= 0 && c.z >= 0 && c.x < last && c.y < last && c.z < last) {

@@ -9,13 +9,6 @@
 namespace ink {
 
 namespace {
-// A cache hint for the cpu backend's grouped launch, which reads particles
-// out of index order; the card never calls it.
-inline void prefetchParticle(const orb::Vec* position, const float* weight) {
-  __builtin_prefetch(position);
-  __builtin_prefetch(weight);
-}
-
 gpu::AccumulatorTargets targets(float* first, std::int64_t firstFloats, float* second = nullptr,
                                 std::int64_t secondFloats = 0) {
   gpu::AccumulatorTargets t;
@@ -76,15 +69,18 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
                        const orb::Vec* rest, std::int32_t restIsUV, const orb::Vec* previous, std::uint64_t idBase,
                        const float* density, const orb::Vec* colours, const orb::Vec* emission) {
   const SplatArgs a = args;
-  const SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
-                       colours, emission};
   const std::int64_t pixels = static_cast<std::int64_t>(a.width) * a.height;
-  return gpu::forEachAccumulatingGrouped(
-      "ink::splatImage", count,
+  const auto tile = [=] ORB_HD(std::int64_t i) { return splatTile(a, positions[i]); };
+  gpu::GroupedLaunch<decltype(tile)> launch("ink::splatImage", count, splatTileCount(a), tile);
+  SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
+                 colours, emission};
+  launch.reorder({gpu::reordered(in.positions), gpu::reordered(in.weights), gpu::reordered(in.rest),
+                  gpu::reordered(in.previous), gpu::reordered(in.colours), gpu::reordered(in.emission)});
+  return launch.run(
       targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats),
-      splatTileCount(a), [=] ORB_HD(std::int64_t i) { return splatTile(a, positions[i]); },
-      [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) { splatParticle(a, in, i, acc); },
-      [=](std::int64_t i) { prefetchParticle(positions + i, weights + i); });
+      [=] ORB_HD(std::int64_t slot, std::int64_t item, const gpu::Accumulator& acc) {
+        splatParticle(a, in, slot, item, acc);
+      });
 }
 
 gpu::Status compositeInk(const CompositeArgs& args, const float* accumulator, float* image) {

@@ -64,6 +64,17 @@ ORB_HD inline void depositBilinear(const SplatArgs& a, float x, float y, const S
   const float bx = floorf(x), by = floorf(y);
   const float fx = x - bx, fy = y - by;
   const int x0 = clampToInt(bx, -2, a.width), y0 = clampToInt(by, -2, a.height);
+  if (x0 >= 0 && y0 >= 0 && x0 + 1 < a.width && y0 + 1 < a.height) {
+    // All four pixels on the image, the common case: the same deposits in
+    // the same order, without the tests.
+    const std::int64_t top = static_cast<std::int64_t>(y0) * a.width + x0, bottom = top + a.width;
+    const float b = a.pointBrightness;
+    depositAt(v, top, (1.f - fx) * (1.f - fy) * b, out);
+    depositAt(v, top + 1, fx * (1.f - fy) * b, out);
+    depositAt(v, bottom, (1.f - fx) * fy * b, out);
+    depositAt(v, bottom + 1, fx * fy * b, out);
+    return;
+  }
   for (int dy = 0; dy < 2; ++dy) {
     const int py = y0 + dy;
     if (py < 0 || py >= a.height) continue;
@@ -158,11 +169,15 @@ ORB_HD inline SurfaceNormal densityNormal(const SplatArgs& a, const SplatInputs&
   return {n, fabsf(dot(n, view))};
 }
 
-ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std::int64_t i, const gpu::Accumulator& out) {
+// `slot` indexes the per-particle arrays of `in`, `i` is the particle's
+// index in its chunk (its id and draws); they differ when the launch runs
+// the particles from reordered copies of the arrays.
+ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std::int64_t slot, std::int64_t i,
+                                 const gpu::Accumulator& out) {
   // 1. Cull. Comparisons are written so that NaN positions and weights are dropped.
-  const float weight = in.weights[i];
+  const float weight = in.weights[slot];
   if (!(weight > 1e-5f)) return;
-  const orb::Vec p = in.positions[i];
+  const orb::Vec p = in.positions[slot];
   const ScreenPoint s = project(a.camera, a.tanHalfFovY, a.width, a.height, p);
   if (!(s.z >= kNearDepth)) return;
   if (!(s.x >= -1.f && s.y >= -1.f && s.x <= static_cast<float>(a.width) && s.y <= static_cast<float>(a.height)))
@@ -189,9 +204,9 @@ ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std:
 
   // 5. Colour.
   const std::uint64_t id = in.idBase + static_cast<std::uint64_t>(i);
-  const orb::Vec* previous = in.previous ? in.previous + i : nullptr;
+  const orb::Vec* previous = in.previous ? in.previous + slot : nullptr;
   const ParticleView view{p, previous, s.z, id, &in.grid, in.density};
-  const InkColour ink = particleColour(a, view, in.rest, in.restIsUV, in.colours, i, edge);
+  const InkColour ink = particleColour(a, view, in.rest, in.restIsUV, in.colours, slot, edge);
 
   // 6. Light with self-shadowing, from the absorption as set (before colouring).
   const std::int64_t cells = static_cast<std::int64_t>(in.grid.n) * in.grid.n * in.grid.n;
@@ -205,7 +220,7 @@ ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std:
   // 7. Attenuation towards the camera, 8. shaded colour.
   const float tauView = sampleTrilinear(in.grid, in.viewGrid, p);
   const orb::Vec T{expf(-ink.sigma.x * tauView), expf(-ink.sigma.y * tauView), expf(-ink.sigma.z * tauView)};
-  const orb::Vec own = in.emission ? in.emission[i] : orb::Vec{0.f, 0.f, 0.f};
+  const orb::Vec own = in.emission ? in.emission[slot] : orb::Vec{0.f, 0.f, 0.f};
   const orb::Vec lit{ink.scatter.x * light.x, ink.scatter.y * light.y, ink.scatter.z * light.z};
   const orb::Vec glow = lit * a.scatterAmount + a.emission * a.emitAmount + own;
   const orb::Vec colour{glow.x * T.x, glow.y * T.y, glow.z * T.z};
@@ -245,6 +260,11 @@ ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std:
     depositBilinear(a, s.x, s.y, v, out);
   else
     depositDisc(a, s.x, s.y, r, v, out);
+}
+
+// A particle read at its own index.
+ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std::int64_t i, const gpu::Accumulator& out) {
+  splatParticle(a, in, i, i, out);
 }
 
 }  // namespace ink

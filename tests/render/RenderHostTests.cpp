@@ -192,26 +192,36 @@ TEST(AccumulatingLaunch, SplatSumsDoNotDependOnHowThreadsShareTheParticles) {
   const std::vector<float> weights(n, 1.f);
   ink::SplatArgs a = rendertest::plainSplat(W, H);
   a.pointSize = 3.f;
+  a.pointSizeJitter = 0.5f;  // drawn from the particle's own index, whatever order the launch runs
   const ink::GridInfo grid{32, 100.f, 6.25f};
   const std::vector<float> zeros(32 * 32 * 32, 0.f);
+  // Per-particle colours and emission travel with their particles when the launch reorders them.
+  std::vector<orb::Vec> colours(n), emission(n);
+  for (std::int64_t i = 0; i < n; ++i) {
+    colours[i] = {0.2f + 0.6f * static_cast<float>(i % 7) / 7.f, 0.5f, 0.9f - 0.1f * static_cast<float>(i % 5)};
+    emission[i] = {0.01f * static_cast<float>(i % 11), 0.f, 0.02f};
+  }
 
   // Serial reference through the per-item body.
   rendertest::HostAccumulators serial(W, H);
   const ink::SplatInputs in{positions.data(), weights.data(), grid, zeros.data(), zeros.data(), nullptr, 0, nullptr, 0,
-                            zeros.data(), nullptr, nullptr};
+                            zeros.data(), colours.data(), emission.data()};
   for (std::int64_t i = 0; i < n; ++i) ink::splatParticle(a, in, i, serial.accumulator());
 
   // The launch on the device.
-  gpu::DeviceArray<orb::Vec> p;
+  gpu::DeviceArray<orb::Vec> p, c, e;
   gpu::DeviceArray<float> w, g, acc;
-  ASSERT_TRUE(p.reserve(n) && w.reserve(n) && g.reserve(32 * 32 * 32) && acc.reserve(6 * W * H));
+  ASSERT_TRUE(p.reserve(n) && c.reserve(n) && e.reserve(n) && w.reserve(n) && g.reserve(32 * 32 * 32) &&
+              acc.reserve(6 * W * H));
   gpu::memcpy(p.data(), positions.data(), sizeof(orb::Vec) * n, gpu::CopyKind::HostToDevice);
+  gpu::memcpy(c.data(), colours.data(), sizeof(orb::Vec) * n, gpu::CopyKind::HostToDevice);
+  gpu::memcpy(e.data(), emission.data(), sizeof(orb::Vec) * n, gpu::CopyKind::HostToDevice);
   gpu::memcpy(w.data(), weights.data(), sizeof(float) * n, gpu::CopyKind::HostToDevice);
   gpu::memcpy(g.data(), zeros.data(), sizeof(float) * zeros.size(), gpu::CopyKind::HostToDevice);
   for (int round = 0; round < 2; ++round) {  // the second launch finds the private copies cleared
     gpu::memset(acc.data(), 0, sizeof(float) * 6 * W * H);
     ASSERT_EQ(ink::splatImage(p.data(), w.data(), n, grid, g.data(), g.data(), a, acc.data(), nullptr, 0, nullptr, 0,
-                              g.data(), nullptr, nullptr),
+                              g.data(), c.data(), e.data()),
               gpu::Success);
     std::vector<float> launched(6 * W * H);
     gpu::memcpy(launched.data(), acc.data(), sizeof(float) * launched.size(), gpu::CopyKind::DeviceToHost);
