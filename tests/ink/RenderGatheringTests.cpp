@@ -1,0 +1,135 @@
+// What the renderer takes from the parameters and the scene's lights: every
+// field from its parameter, lights in ink space in their order and scale.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "host/runtime/CameraLight.h"
+#include "host/sdk/Interface.h"
+#include "host/sdk/Node.h"
+#include "host/sdk/ParamBlock2.h"
+#include "ink/InkObject.h"
+#include "ink/InkParams.h"
+#include "ink/LightGathering.h"
+#include "ink/RenderParamsGathering.h"
+
+namespace {
+namespace pid = ink::param;
+
+struct RenderGatheringTest : ::testing::Test {
+  Interface& core = *GetCOREInterface();
+  InkObject* ink = static_cast<InkObject*>(static_cast<Animatable*>(GetInkDesc()->Create(FALSE)));
+  INode* inkNode = core.CreateObjectNode(ink, L"Ink");
+  IParamBlock2& pb = *ink->GetParamBlock(0);
+
+  void TearDown() override { core.ResetScene(); }
+  INode* light(const MCHAR* name, LightType type, Point3 colour, float intensity, Point3 position, bool on = true) {
+    auto* l = new GenLight(type);
+    l->color.SetConstant(colour);
+    l->intensity.SetConstant(intensity);
+    l->on = on;
+    INode* node = core.CreateObjectNode(l, name);
+    node->Transform().position.SetConstant(position);
+    return node;
+  }
+};
+
+TEST_F(RenderGatheringTest, EveryFieldComesFromItsParameter) {
+  pb.SetValue(pid::absorbG, 0, 0.25f);
+  pb.SetValue(pid::glassIOR, 0, 1.33f);
+  pb.SetValue(pid::bubbles, 0, 17);
+  pb.SetValue(pid::glassSolid, 0, 1);
+  pb.SetValue(pid::falloffEdgeB, 0, 0.75f);
+  pb.SetValue(pid::reflMode, 0, 3);
+  pb.SetValue(pid::envRotation, 0, 90.f);
+  pb.SetValue(pid::seed, 0, 7);
+  pb.SetValue(pid::colorMode, 0, 6);
+  pb.SetValue(pid::renderPasses, 0, 1);
+  ink::RenderSettings s;
+  ink::readRenderParams(pb, 9600, s);
+  EXPECT_EQ(s.absorbG, 0.25f);
+  EXPECT_EQ(s.glassIOR, 1.33f);
+  EXPECT_EQ(s.bubbles, 17);
+  EXPECT_TRUE(s.glassSolid);
+  EXPECT_EQ(s.falloffEdgeB, 0.75f);
+  EXPECT_EQ(s.reflMode, 3);
+  EXPECT_FLOAT_EQ(s.envRotation, 1.5707964f);
+  EXPECT_EQ(s.time, 2.f);
+  EXPECT_EQ(s.seedHash, static_cast<std::int32_t>(7u * 747796405u - 1403630843u));
+  EXPECT_EQ(s.mapMode, 1);
+  EXPECT_EQ(s.mapAxis, (orb::Vec{1, 0, 0}));
+  EXPECT_EQ(s.passes, 1);
+  // What gathering leaves alone keeps the constructed defaults.
+  EXPECT_EQ(s.glassRadiusFactor, 1.015f);
+  EXPECT_EQ(s.width, 960);
+  EXPECT_EQ(s.lightDirection, (orb::Vec{-0.35f, -0.45f, 0.82f}));
+
+  std::int32_t mode = -1;
+  orb::Vec axis{};
+  for (auto [colorMode, want, wantAxis] : {std::tuple{0, 0, orb::Vec{0, 0, 1}}, {1, 1, {0, 0, 1}}, {4, 4, {0, 0, 1}},
+                                           {7, 1, {0, 1, 0}}}) {
+    ink::colourMapMode(colorMode, mode, axis);
+    EXPECT_EQ(mode, want) << colorMode;
+    EXPECT_EQ(axis, wantAxis) << colorMode;
+  }
+}
+
+TEST_F(RenderGatheringTest, LightsArriveInInkSpaceStrongestFirstAndScaled) {
+  inkNode->Transform().position.SetConstant(Point3(0.f, 0.f, 10.f));
+  inkNode->Transform().rotation.SetConstant(Point3(0.f, 0.f, 90.f));  // ink x is world y
+  pb.SetValue(pid::useSceneLights, 0, 1);
+  pb.SetValue(pid::lightScale, 0, 2.f);
+  pb.SetValue(pid::lightIntensity, 0, 1.5f);
+  light(L"Ambient", AMBIENT_LIGHT, Point3(5, 5, 5), 1.f, Point3(0, 0, 0));
+  light(L"Off", OMNI_LIGHT, Point3(9, 9, 9), 1.f, Point3(0, 0, 50), false);
+  light(L"Key", OMNI_LIGHT, Point3(1.f, 0.5f, 0.5f), 2.f, Point3(0.f, 100.f, 10.f));  // along world y
+  INode* sun = light(L"Sun", DIR_LIGHT, Point3(0.5f, 0.5f, 0.5f), 1.f, Point3(0, 0, 0));
+  sun->Transform().rotation.SetConstant(Point3(90.f, 0.f, 0.f));  // local z turned to world −y
+  light(L"AtOrigin", OMNI_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 10));  // no direction: dropped
+
+  std::vector<ink::RenderLight> lights = ink::gatherSceneLights(pb, inkNode, 0);
+  ASSERT_EQ(lights.size(), 2u);
+  // Key: colour (2, 1, 1), the largest component 2 → scaled by 3 / 2.
+  EXPECT_NEAR(lights[0].direction.x, 1.f, 1e-5f);
+  EXPECT_NEAR(lights[0].direction.y, 0.f, 1e-5f);
+  EXPECT_EQ(lights[0].colour, (orb::Vec{3.f, 1.5f, 1.5f}));
+  EXPECT_NEAR(lights[1].direction.x, -1.f, 1e-5f);  // world −y is ink −x
+  EXPECT_NEAR(lights[1].direction.z, 0.f, 1e-5f);
+  EXPECT_EQ(lights[1].colour, (orb::Vec{0.75f, 0.75f, 0.75f}));
+
+  // A listed light counts even when off; the list filters the others out.
+  INode* off = core.GetINodeByName(L"Off");
+  pb.Append(pid::lightObjects, 1, &off);
+  lights = ink::gatherSceneLights(pb, inkNode, 0);
+  ASSERT_EQ(lights.size(), 1u);
+  EXPECT_EQ(lights[0].colour, (orb::Vec{3.f, 3.f, 3.f}));
+
+  pb.SetValue(pid::useSceneLights, 0, 0);
+  EXPECT_TRUE(ink::gatherSceneLights(pb, inkNode, 0).empty());
+}
+
+TEST_F(RenderGatheringTest, OnlyAmbientOrBlackLightsGiveNoneAndNineGiveEight) {
+  pb.SetValue(pid::useSceneLights, 0, 1);
+  light(L"Ambient", AMBIENT_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 0));
+  light(L"Black", OMNI_LIGHT, Point3(0, 0, 0), 1.f, Point3(0, 0, 50));
+  EXPECT_TRUE(ink::gatherSceneLights(pb, inkNode, 0).empty());
+  for (int i = 1; i <= 9; ++i)
+    light((L"L" + std::to_wstring(i)).c_str(), OMNI_LIGHT, Point3(1, 1, 1), static_cast<float>(i), Point3(0, 0, 50));
+  const std::vector<ink::RenderLight> lights = ink::gatherSceneLights(pb, inkNode, 0);
+  ASSERT_EQ(lights.size(), 8u);
+  EXPECT_FLOAT_EQ(lights[0].colour.x, pb.GetFloat(pid::lightScale, 0) * pb.GetFloat(pid::lightIntensity, 0));
+  EXPECT_FLOAT_EQ(lights[7].colour.x, lights[0].colour.x * 2.f / 9.f);  // the weakest (1) and black are cut
+}
+
+TEST_F(RenderGatheringTest, TheLightDirectionObjectPointsTheDefaultLight) {
+  const orb::Vec fallback{-0.35f, -0.45f, 0.82f};
+  EXPECT_EQ(ink::defaultLightDirection(pb, inkNode, 0, fallback), fallback);
+  INode* target = core.CreateObjectNode(new GenLight(), L"Dir");
+  target->Transform().position.SetConstant(Point3(0.f, 3.f, 4.f));
+  pb.SetValue(pid::lightObject, 0, target);
+  EXPECT_EQ(ink::defaultLightDirection(pb, inkNode, 0, fallback), (orb::Vec{0.f, 0.6f, 0.8f}));
+  target->Transform().position.SetConstant(Point3(0.f, 0.f, 5e-5f));  // at the origin: no direction
+  EXPECT_EQ(ink::defaultLightDirection(pb, inkNode, 0, fallback), fallback);
+}
+
+}  // namespace
