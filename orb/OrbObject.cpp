@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "common/CentreRadiusCreate.h"
+#include "orb/OrbClassId.h"
 #include "common/FixedClassDesc.h"
 #include "host/sdk/Debug.h"
 #include "host/sdk/Node.h"
@@ -134,5 +135,5 @@ int OrbObject::Display(TimeValue t, INode* node, ViewExp* vpt, int flags) {
 ClassDesc2* GetOrbDesc() {
   return common::classDescOf<OrbObject>(
       {_M("Tessaron Iridel"), _M("TessaronIridel"), _M("TessaronFX"),
-       GEOMOBJECT_CLASS_ID, Class_ID(0x5B7E2C91, 0x3FA8D4E6)});
+       GEOMOBJECT_CLASS_ID, kOrbClassId});
 }

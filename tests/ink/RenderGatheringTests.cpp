@@ -4,7 +4,10 @@
 
 #include <cmath>
 
+#include "common/NodeTriMesh.h"
 #include "host/runtime/CameraLight.h"
+#include "host/runtime/Geometry.h"
+#include "host/runtime/Materials.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
@@ -12,6 +15,9 @@
 #include "ink/InkParams.h"
 #include "ink/LightGathering.h"
 #include "ink/RenderParamsGathering.h"
+#include "ink/SceneTriangleGathering.h"
+#include "orb/OrbMeshBuffers.h"
+#include "orb/OrbObject.h"
 
 namespace {
 namespace pid = ink::param;
@@ -130,6 +136,54 @@ TEST_F(RenderGatheringTest, TheLightDirectionObjectPointsTheDefaultLight) {
   EXPECT_EQ(ink::defaultLightDirection(pb, inkNode, 0, fallback), (orb::Vec{0.f, 0.6f, 0.8f}));
   target->Transform().position.SetConstant(Point3(0.f, 0.f, 5e-5f));  // at the origin: no direction
   EXPECT_EQ(ink::defaultLightDirection(pb, inkNode, 0, fallback), fallback);
+}
+
+TEST_F(RenderGatheringTest, SceneObjectsCatchersMattesAndOccludersBecomeInkSpaceTriangles) {
+  inkNode->Transform().position.SetConstant(Point3(100.f, 0.f, 0.f));
+  pb.SetValue(pid::viewportCount, 0, 1000);
+  auto* multi = new host::MultiMtl();
+  auto* red = new host::StdMat();
+  red->diffuse = Color(1, 0, 0);
+  auto* blue = new host::StdMat();
+  blue->diffuse = Color(0, 0, 1);
+  multi->SetSubMtl(0, red);
+  multi->SetSubMtl(1, blue);
+  INode* box = core.CreateObjectNode(new host::BoxObject(Point3(2, 2, 2)), L"Box");  // ids 0-5 on its sides
+  box->SetMtl(multi);
+  INode* floor = core.CreateObjectNode(new host::PlaneObject(10, 10), L"Floor");
+  floor->SetWireColor(0x00FF8000);  // blue 0, green 128, red 0
+  INode* hidden = core.CreateObjectNode(new host::PlaneObject(10, 10), L"Hidden");
+  hidden->Hide(TRUE);
+  auto* orbObject = static_cast<Object*>(static_cast<Animatable*>(GetOrbDesc()->Create(FALSE)));
+  INode* orbNode = core.CreateObjectNode(orbObject, L"Orb");
+  INode* scene[] = {box, orbNode, hidden};
+  pb.Append(pid::sceneObjects, 3, scene);
+  pb.Append(pid::shadowCatchers, 1, &floor);
+
+  const std::vector<ink::SceneTriangle> tris = ink::gatherSceneTriangles(pb, inkNode, 0);
+  common::NodeTriMesh orbMesh(*orbNode, 0);
+  std::size_t veilFaces = 0;
+  for (const Face& f : orbMesh.mesh()->faces) veilFaces += f.getMatID() == orb::kVeilFront || f.getMatID() == orb::kVeilBack;
+  ASSERT_GT(veilFaces, 0u);
+  ASSERT_EQ(tris.size(), 12u + veilFaces + 2u);
+  for (std::size_t i = 0; i < 12; ++i) {  // the box: sides alternate between red (even ids) and blue (odd ids)
+    const int id = static_cast<int>(i / 2);
+    EXPECT_EQ(tris[i].colour, id % 2 ? (orb::Vec{0, 0, 1}) : (orb::Vec{1, 0, 0})) << i;
+    EXPECT_EQ(tris[i].kind, 0.f);
+    EXPECT_NEAR(tris[i].v0.x, -100.f, 1.01f);  // in ink space, the box sits 100 to the ink's −x
+  }
+  const ink::SceneTriangle& catcher = tris.back();
+  EXPECT_EQ(catcher.kind, 1.f);
+  EXPECT_EQ(catcher.colour, (orb::Vec{0.f, 128.f / 255.f, 1.f}));
+
+  INode* matte = core.CreateObjectNode(new host::PlaneObject(4, 4), L"Matte");
+  INode* occluder = core.CreateObjectNode(new host::BoxObject(), L"Occluder");
+  pb.Append(pid::matteObjects, 1, &matte);
+  pb.Append(pid::occluderObjects, 1, &occluder);
+  const std::vector<ink::MatteTriangle> mattes = ink::gatherMatteTriangles(pb, inkNode, 0);
+  ASSERT_EQ(mattes.size(), 14u);
+  EXPECT_EQ(mattes.front().kind, 1.f);
+  EXPECT_EQ(mattes.back().kind, 0.f);
 }
 
 }  // namespace

@@ -1,0 +1,85 @@
+#include "ink/SceneTriangleGathering.h"
+
+#include "common/NodeTriMesh.h"
+#include "host/sdk/Material.h"
+#include "host/sdk/Node.h"
+#include "host/sdk/ParamBlock2.h"
+#include "ink/InkParams.h"
+#include "ink/SimGathering.h"
+#include "orb/OrbClassId.h"
+#include "orb/OrbMeshBuffers.h"
+
+namespace ink {
+
+namespace {
+orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
+orb::Vec vec(const Color& c) { return {c.r, c.g, c.b}; }
+
+// Calls visit(node) for the visible nodes of a node list.
+template <class Visit>
+void forEachVisibleNode(IParamBlock2& pb, ParamID list, TimeValue t, Visit&& visit) {
+  for (int k = 0; k < pb.Count(list); ++k) {
+    INode* node = pb.GetINode(list, t, k);
+    if (node && !node->IsNodeHidden()) visit(*node);
+  }
+}
+
+// The colour a face of `node` shows: its material's diffuse colour (a
+// multi-material's sub-material by face id), else the wire colour.
+orb::Vec faceColour(INode& node, int materialId) {
+  Mtl* mtl = node.GetMtl();
+  if (!mtl) {
+    const DWORD wire = node.GetWireColor();
+    return {static_cast<float>(wire & 0xFF) / 255.f, static_cast<float>((wire >> 8) & 0xFF) / 255.f,
+            static_cast<float>((wire >> 16) & 0xFF) / 255.f};
+  }
+  if (const int subs = mtl->NumSubMtls(); subs > 0)
+    if (Mtl* sub = mtl->GetSubMtl(materialId % subs)) return vec(sub->GetDiffuse());
+  return vec(mtl->GetDiffuse());
+}
+
+// Calls visit(face, a, b, c) for the faces of `node` the renderer takes:
+// an orb's veil faces only, every face of anything else.
+template <class Visit>
+void forEachShownFace(INode& node, TimeValue t, const Matrix3& toInk, Visit&& visit) {
+  const common::NodeTriMesh mesh(node, t);
+  const bool orb = mesh.object() && mesh.object()->ClassID() == kOrbClassId;
+  mesh.forEachFace(node.GetObjectTM(t) * toInk,
+                   [&](std::size_t f, const Point3& a, const Point3& b, const Point3& c) {
+                     const int id = mesh.mesh()->faces[f].getMatID();
+                     if (orb && id != orb::kVeilFront && id != orb::kVeilBack) return true;
+                     return visit(id, a, b, c);
+                   });
+}
+}  // namespace
+
+std::vector<SceneTriangle> gatherSceneTriangles(IParamBlock2& pb, INode* inkNode, TimeValue t) {
+  std::vector<SceneTriangle> triangles;
+  const Matrix3 toInk = worldToInk(inkNode, t);
+  for (const auto& [list, kind] : {std::pair{param::sceneObjects, 0.f}, {param::shadowCatchers, 1.f}})
+    forEachVisibleNode(pb, list, t, [&](INode& node) {
+      forEachShownFace(node, t, toInk, [&](int id, const Point3& a, const Point3& b, const Point3& c) {
+        if (triangles.size() >= kMaxSceneTriangles) return false;
+        triangles.push_back({vec(a), vec(b), vec(c), faceColour(node, id), kind});
+        return true;
+      });
+    });
+  return triangles;
+}
+
+std::vector<MatteTriangle> gatherMatteTriangles(IParamBlock2& pb, INode* inkNode, TimeValue t) {
+  std::vector<MatteTriangle> triangles;
+  const Matrix3 toInk = worldToInk(inkNode, t);
+  for (const auto& [list, kind] : {std::pair{param::matteObjects, 1.f}, {param::occluderObjects, 0.f}})
+    forEachVisibleNode(pb, list, t, [&](INode& node) {
+      const common::NodeTriMesh mesh(node, t);
+      mesh.forEachFace(node.GetObjectTM(t) * toInk, [&](std::size_t, const Point3& a, const Point3& b, const Point3& c) {
+        if (triangles.size() >= kMaxMatteTriangles) return false;
+        triangles.push_back({vec(a), vec(b), vec(c), kind});
+        return true;
+      });
+    });
+  return triangles;
+}
+
+}  // namespace ink
