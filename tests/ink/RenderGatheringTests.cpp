@@ -11,6 +11,8 @@
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
+#include "formats/image/Exr.h"
+#include "ink/HdriCache.h"
 #include "ink/InkObject.h"
 #include "ink/InkParams.h"
 #include "ink/LightGathering.h"
@@ -184,6 +186,47 @@ TEST_F(RenderGatheringTest, SceneObjectsCatchersMattesAndOccludersBecomeInkSpace
   ASSERT_EQ(mattes.size(), 14u);
   EXPECT_EQ(mattes.front().kind, 1.f);
   EXPECT_EQ(mattes.back().kind, 0.f);
+}
+
+TEST(HdriTest, LargeImagesAreReducedByBlockMeans) {
+  EXPECT_EQ(ink::hdriReduction(5000, 3000), 4);  // 5000 / 4 = 1250 ≤ 2048
+  EXPECT_EQ(ink::hdriReduction(2048, 100), 1);
+  EXPECT_EQ(ink::hdriReduction(1, 2049), 2);
+
+  // 5 × 3 by 2: two blocks across and one down; the last column is cut off.
+  std::vector<float> rgb(5 * 3 * 3);
+  for (int i = 0; i < 15; ++i) rgb[3 * i] = static_cast<float>(i), rgb[3 * i + 1] = 1.f, rgb[3 * i + 2] = -1.f;
+  std::vector<float> out;
+  int w = 0, h = 0;
+  ink::reduceRgb(rgb.data(), 5, 3, 2, out, w, h);
+  ASSERT_EQ(w, 2);
+  ASSERT_EQ(h, 1);
+  EXPECT_EQ(out[0], (0.f + 1.f + 5.f + 6.f) / 4.f);
+  EXPECT_EQ(out[3], (2.f + 3.f + 7.f + 8.f) / 4.f);
+  EXPECT_EQ(out[4], 1.f);
+  EXPECT_EQ(out[5], -1.f);
+
+  // Through the bitmap manager, cached by path.
+  const std::string file = std::string(::testing::TempDir()) + "hdri_4100x8.exr";
+  std::vector<float> image(std::size_t{4100} * 8, 0.5f);
+  image[0] = 4.f;
+  const formats::ExrChannel channels[] = {{"R", false, image.data(), 1}, {"G", false, image.data(), 1},
+                                          {"B", false, image.data(), 1}};
+  std::string status;
+  ASSERT_TRUE(formats::writeExr(file, 4100, 8, channels, status)) << status;
+  ink::HdriCache cache;
+  cache.update(file);
+  ASSERT_TRUE(cache.loaded());
+  EXPECT_EQ(cache.width(), 1025);  // reduced by 4
+  EXPECT_EQ(cache.height(), 2);
+  EXPECT_FLOAT_EQ(cache.pixels()[0], (4.f + 15 * 0.5f) / 16.f);
+  EXPECT_FLOAT_EQ(cache.pixels()[3], 0.5f);
+  std::remove(file.c_str());
+  cache.update(file);  // the same path is not read again
+  EXPECT_TRUE(cache.loaded());
+  cache.update(file + ".missing");
+  EXPECT_FALSE(cache.loaded());
+  EXPECT_EQ(cache.pixels(), nullptr);
 }
 
 }  // namespace
