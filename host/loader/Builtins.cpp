@@ -257,7 +257,9 @@ Mtl* makeBuiltinMaterial(const std::string& where, const std::string& cls, const
     }
     return multi;
   }
-  checkKeys(where, entry, {"class", "diffuse", "ambient", "specular", "shininess", "opacity", "diffuseMap"});
+  checkKeys(where, entry,
+            {"class", "diffuse", "ambient", "specular", "shininess", "opacity", "diffuseMap", "selfIllum",
+             "selfIllumColor"});
   auto* m = new StdMat();
   try {
     auto colour = [&](const char* key, Color& out) {
@@ -273,6 +275,11 @@ Mtl* makeBuiltinMaterial(const std::string& where, const std::string& cls, const
     if (entry.contains("shininess")) m->shininess = static_cast<float>(readNumber(where + ": shininess", entry["shininess"]));
     if (entry.contains("opacity")) m->opacity = static_cast<float>(readNumber(where + ": opacity", entry["opacity"]));
     if (entry.contains("diffuseMap")) m->SetDiffuseMap(ctx.map(where + ": diffuseMap", entry["diffuseMap"]));
+    if (entry.contains("selfIllum")) m->selfIllum = static_cast<float>(readNumber(where + ": selfIllum", entry["selfIllum"]));
+    if (entry.contains("selfIllumColor")) {
+      colour("selfIllumColor", m->selfIllumColor);
+      m->selfIllumColorOn = true;
+    }
   } catch (...) {
     delete m;
     throw;

@@ -19,8 +19,12 @@ class StdMat : public Mtl {
   Color GetSpecular(int = 0, BOOL = FALSE) override { return specular; }
   float GetShininess(int = 0, BOOL = FALSE) override { return shininess; }
   float GetXParency(int = 0, BOOL = FALSE) override { return 1.f - opacity; }
+  float GetSelfIllum(int = 0, BOOL = FALSE) override { return selfIllum; }
+  BOOL GetSelfIllumColorOn(int = 0, BOOL = FALSE) override { return selfIllumColorOn ? TRUE : FALSE; }
+  Color GetSelfIllumColor(int = 0, BOOL = FALSE) override { return selfIllumColor; }
   int NumSubTexmaps() override { return 1; }
   Texmap* GetSubTexmap(int i) override { return i == 0 ? diffuseMap : nullptr; }
+  MSTR GetSubTexmapSlotName(int i, bool = true) override { return i == 0 ? MSTR(_M("Diffuse Color")) : MSTR(); }
   void SetDiffuseMap(Texmap* map);
   ~StdMat() override { DeleteAllRefsFromMe(); }
   int NumRefs() override { return 1; }
@@ -31,6 +35,10 @@ class StdMat : public Mtl {
   Color specular{0.9f, 0.9f, 0.9f};
   float shininess = 0.25f;
   float opacity = 1.f;
+  // Self-illumination: the colour when it is on, else amount × diffuse.
+  float selfIllum = 0.f;
+  bool selfIllumColorOn = false;
+  Color selfIllumColor{0.f, 0.f, 0.f};
   Texmap* diffuseMap = nullptr;
 
  protected:

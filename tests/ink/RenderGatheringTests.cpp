@@ -16,6 +16,9 @@
 #include "ink/InkObject.h"
 #include "ink/InkParams.h"
 #include "ink/LightGathering.h"
+#include "ink/MaterialGathering.h"
+#include "ink/material/InkMtl.h"
+#include "ink/material/InkMtlParams.h"
 #include "ink/RenderParamsGathering.h"
 #include "ink/SceneTriangleGathering.h"
 #include "orb/OrbMeshBuffers.h"
@@ -227,6 +230,66 @@ TEST(HdriTest, LargeImagesAreReducedByBlockMeans) {
   cache.update(file + ".missing");
   EXPECT_FALSE(cache.loaded());
   EXPECT_EQ(cache.pixels(), nullptr);
+}
+
+host::GradientMap* blackToWhite() {
+  auto* map = new host::GradientMap();
+  map->colors = {AColor(0, 0, 0, 1), AColor(1, 1, 1, 1)};
+  return map;
+}
+
+TEST_F(RenderGatheringTest, AnInkMaterialOverridesTheLookWithItsOwnMaps) {
+  auto* mtl = static_cast<Mtl*>(static_cast<Animatable*>(GetInkMtlDesc()->Create(FALSE)));
+  IParamBlock2& m = *static_cast<IInkMaterial*>(mtl->GetInterface(INK_MATERIAL_INTERFACE_ID))->GetInkParamBlock();
+  namespace mp = inkmtl::param;
+  m.SetValue(mp::absorbColor, 0, Color(0.1f, 0.2f, 0.3f));
+  m.SetValue(mp::density, 0, 2.f);
+  m.SetValue(mp::opacity, 0, 0.5f);
+  m.SetValue(mp::emissionColor, 0, Color(1.f, 1.f, 0.f));
+  m.SetValue(mp::emissionMap, 0, blackToWhite());  // mean 0.5
+  m.SetValue(mp::colorMap, 0, blackToWhite());
+  m.SetValue(mp::colorMode, 0, 0);  // the axis mode for an ink material
+  m.SetValue(mp::edgeColor, 0, Color(0.f, 1.f, 0.f));
+  pb.SetValue(pid::particleMtl, 0, mtl);
+  ink::RenderSettings s;
+  ink::BakedMap map;
+  ink::applyParticleMaterial(pb, 0, s, map);
+  EXPECT_EQ(s.absorbG, 0.2f);
+  EXPECT_EQ(s.pointBrightness, 1.f);
+  EXPECT_NEAR(s.emitR, 0.5f, 0.02f);
+  EXPECT_EQ(s.emitB, 0.f);
+  EXPECT_EQ(s.falloffEdgeG, 1.f);
+  EXPECT_EQ(s.mapMode, 1);
+  ASSERT_EQ(map.width, 256);
+  ASSERT_EQ(map.rgb.size(), 256u * 256u * 3u);
+  EXPECT_LT(map.rgb[0], map.rgb[3 * 256 * 255]);  // black to white from the first row to the last
+  ink::useColourMap(map, s);
+  EXPECT_EQ(s.colorMap, map.rgb.data());
+}
+
+TEST_F(RenderGatheringTest, OtherMaterialsGiveTheirDiffuseGlowAndTransparency) {
+  auto* standard = new host::StdMat();
+  standard->diffuse = Color(0.2f, 0.4f, 0.6f);
+  standard->opacity = 0.25f;
+  standard->selfIllum = 0.5f;
+  pb.SetValue(pid::particleMtl, 0, standard);
+  ink::RenderSettings s;
+  s.pointBrightness = 2.f;
+  ink::BakedMap map;
+  ink::applyParticleMaterial(pb, 0, s, map);
+  EXPECT_EQ(map.rgb, (std::vector<float>{0.2f, 0.4f, 0.6f}));  // no diffuse map: the colour as 1 × 1
+  EXPECT_EQ(s.mapMode, 3);                                      // the sphere mode when colorMode is 0
+  EXPECT_EQ(s.colorStrength, 1.f);
+  EXPECT_EQ((orb::Vec{s.emitR, s.emitG, s.emitB}), (orb::Vec{0.1f, 0.2f, 0.3f}));
+  EXPECT_EQ(s.emitAmount, 1.f);
+  EXPECT_EQ(s.pointBrightness, 0.5f);  // 2 × (1 − transparency 0.75)
+
+  standard->SetDiffuseMap(blackToWhite());
+  standard->selfIllum = 0.f;
+  ink::RenderSettings plain;
+  ink::applyParticleMaterial(pb, 0, plain, map);
+  EXPECT_EQ(map.width, 256);  // the map in the "Diffuse Color" slot
+  EXPECT_EQ(plain.emitAmount, 0.f);
 }
 
 }  // namespace
