@@ -73,6 +73,11 @@ bool InkObject::Evaluate(TimeValue t, ink::EvalMode mode, ink::EvaluatedSources&
   return evaluation_.evaluate(*pblock2, OwnNode(this), t, mode, out, status_);
 }
 
+bool InkObject::GatherRender(TimeValue t, int width, int height, const ink::EvaluatedSources* sources,
+                             ink::RenderSettings& out) {
+  return renderGathering_.gather(*pblock2, OwnNode(this), t, width, height, evaluation_, sources, out, status_);
+}
+
 std::vector<Point3> InkObject::ViewportParticles(TimeValue t) {
   if (viewportSource_) return viewportSource_(t);
   return evaluation_.viewportParticles(*pblock2, OwnNode(this), t, status_);

@@ -11,6 +11,7 @@
 #include "host/sdk/Particle.h"
 #include "host/sdk/StringTable.h"
 #include "ink/InkEvaluation.h"
+#include "ink/RenderGathering.h"
 #include "ink/ViewportFrameCache.h"
 
 class INode;
@@ -94,6 +95,11 @@ class InkObject : public SimpleParticle, public InkFP {
   // one source is in the list.
   bool Evaluate(TimeValue t, ink::EvalMode mode, ink::EvaluatedSources& out);
   const ink::InkEvaluation& Evaluation() const { return evaluation_; }
+  // GatherRender(t, width, height): the frame's render settings from the
+  // parameters and the scene; with the evaluated sources, their groups and
+  // id bases. False with the status text set when the records do not fit.
+  bool GatherRender(TimeValue t, int width, int height, const ink::EvaluatedSources* sources,
+                    ink::RenderSettings& out);
 
   // The merged viewport particles at t, in object space, in the viewport's
   // source order; empty when the evaluation fails (the status says why).
@@ -106,6 +112,7 @@ class InkObject : public SimpleParticle, public InkFP {
   std::string status_;  // UTF-8; the last driver's one-line result
   ink::ViewportFrameCache frameCache_;
   ink::InkEvaluation evaluation_;
+  ink::RenderGathering renderGathering_;
   ViewportSource viewportSource_;
 };
 

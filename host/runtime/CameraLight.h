@@ -1,21 +1,17 @@
 #pragma once
 // Built-in cameras and lights. A camera looks down its local -Z axis; a
 // directional or spot light shines down its local -Z axis.
+#include "host/sdk/CameraObject.h"
 #include "host/sdk/LightObject.h"
 #include "host/sdk/Object.h"
 #include "host/sdk/Track.h"
 
-struct CameraState {
-  float fov = 0;  // horizontal field of view, radians
-};
-
-class GenCamera : public Object {
+class GenCamera : public CameraObject {
  public:
   GenCamera();
   Class_ID ClassID() override;
-  SClass_ID SuperClassID() override { return CAMERA_CLASS_ID; }
   const MCHAR* GetObjectName(bool = true) const override { return _M("Camera"); }
-  RefResult EvalCameraState(TimeValue t, Interval& valid, CameraState* cs);
+  RefResult EvalCameraState(TimeValue t, Interval& valid, CameraState* cs) override;
   float GetFOV(TimeValue t, Interval* valid = nullptr) const;  // radians
   void SetFOV(TimeValue t, float radians);
   Track<float> fovDegrees;  // horizontal field of view in degrees, 45 by default

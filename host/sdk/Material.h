@@ -1,6 +1,7 @@
 #pragma once
 // Materials and texture maps, the map slots they share, and the shade
 // context in which a material or map is evaluated to a colour.
+#include "host/sdk/Box3.h"
 #include "host/sdk/Object.h"
 
 class ShadeContext;
@@ -21,9 +22,6 @@ struct ShadeOutput {
   Color t;
 };
 
-struct Box3 {
-  Point3 pmin, pmax;
-};
 
 class ShadeContext {
  public:

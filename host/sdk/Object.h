@@ -2,7 +2,9 @@
 // Scene objects: the base object every creatable class derives from, the
 // geometric object, the triangle-mesh object and the procedural object with
 // one parameter block and one cached mesh.
+#include "host/sdk/Box3.h"
 #include "host/sdk/ClassDesc2.h"
+#include "host/sdk/Matrix3.h"
 #include "host/sdk/Mesh.h"
 #include "host/sdk/ParamBlock2.h"
 #include "host/sdk/ParamBlockOwner.h"
@@ -40,6 +42,10 @@ class Object : public BaseObject {
   // The object as another type at t. A result other than this is a new
   // object that the caller deletes.
   virtual Object* ConvertToType(TimeValue t, Class_ID obtype) { (void)t; (void)obtype; return nullptr; }
+  // The box around the object's points at t, mapped through tm when given;
+  // empty for objects without geometry. By default from the triangle mesh
+  // the object converts to.
+  virtual void GetDeformBBox(TimeValue t, Box3& box, Matrix3* tm = nullptr, BOOL useSel = FALSE);
   virtual int RenderBegin(TimeValue t, ULONG flags = 0) { (void)t; (void)flags; return 0; }
   virtual int RenderEnd(TimeValue t) { (void)t; return 0; }
   virtual int IsRenderable() { return FALSE; }

@@ -14,6 +14,7 @@
 #include "formats/image/Exr.h"
 #include "ink/HdriCache.h"
 #include "ink/InkObject.h"
+#include "ink/AssembleGathering.h"
 #include "ink/InkParams.h"
 #include "ink/LightGathering.h"
 #include "ink/MaterialGathering.h"
@@ -290,6 +291,101 @@ TEST_F(RenderGatheringTest, OtherMaterialsGiveTheirDiffuseGlowAndTransparency) {
   ink::applyParticleMaterial(pb, 0, plain, map);
   EXPECT_EQ(map.width, 256);  // the map in the "Diffuse Color" slot
   EXPECT_EQ(plain.emitAmount, 0.f);
+}
+
+// A scene with everything the renderer gathers: the records the rules imply.
+TEST_F(RenderGatheringTest, ARichSceneGathersIntoOneFreshRecord) {
+  pb.SetValue(pid::viewportCount, 0, 1000);
+  pb.SetValue(pid::renderCount, 0, 2000);
+  pb.SetValue(pid::useSceneLights, 0, 1);
+  light(L"Ambient", AMBIENT_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 0));
+  light(L"Off", OMNI_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 80), false);
+  light(L"Key", OMNI_LIGHT, Point3(1.f, 0.9f, 0.8f), 1.f, Point3(-50, -60, 100));
+  INode* floor = core.CreateObjectNode(new host::PlaneObject(400, 400), L"Floor");
+  floor->Transform().position.SetConstant(Point3(0, 0, -60));
+  INode* box = core.CreateObjectNode(new host::BoxObject(Point3(20, 20, 20)), L"Box");
+  INode* matte = core.CreateObjectNode(new host::PlaneObject(30, 30), L"Matte");
+  pb.Append(pid::shadowCatchers, 1, &floor);
+  pb.Append(pid::sceneObjects, 1, &box);
+  pb.Append(pid::matteObjects, 1, &matte);
+  auto* mtl = static_cast<Mtl*>(static_cast<Animatable*>(GetInkMtlDesc()->Create(FALSE)));
+  static_cast<IInkMaterial*>(mtl->GetInterface(INK_MATERIAL_INTERFACE_ID))
+      ->GetInkParamBlock()
+      ->SetValue(inkmtl::param::colorMap, 0, blackToWhite());
+  pb.SetValue(pid::particleMtl, 0, mtl);
+  const std::string hdr = std::string(::testing::TempDir()) + "gather_env.exr";
+  std::vector<float> sky(64 * 32, 0.25f);
+  const formats::ExrChannel channels[] = {{"R", false, sky.data(), 1}, {"G", false, sky.data(), 1},
+                                          {"B", false, sky.data(), 1}};
+  std::string status;
+  ASSERT_TRUE(formats::writeExr(hdr, 64, 32, channels, status));
+  pb.SetValue(pid::envFile, 0, host::widen(hdr).c_str());
+
+  ink::EvaluatedSources sources;
+  ASSERT_TRUE(ink->Evaluate(0, ink::EvalMode::Render, sources)) << ink->StatusText();
+  ink::RenderSettings s;
+  s.lightCount = 99;  // gathering starts from a fresh record
+  ASSERT_TRUE(ink->GatherRender(0, 320, 240, &sources, s)) << ink->StatusText();
+  EXPECT_EQ(s.width, 320);
+  EXPECT_EQ(s.height, 240);
+  ASSERT_EQ(s.lightCount, 1);  // the ambient and the off light are left out
+  EXPECT_FLOAT_EQ(s.lights[0].colour.x, pb.GetFloat(pid::lightScale, 0) * pb.GetFloat(pid::lightIntensity, 0));
+  ASSERT_EQ(s.sceneTriangleCount, 14);  // the box's 12 and the floor's 2
+  EXPECT_EQ(s.sceneTriangles[12].kind, 1.f);
+  EXPECT_EQ(s.matteTriangleCount, 2);
+  EXPECT_EQ(s.colorMapWidth, 256);
+  ASSERT_NE(s.hdri, nullptr);
+  EXPECT_EQ(s.hdriWidth, 64);
+  EXPECT_EQ(s.hdri[0], 0.25f);
+  EXPECT_EQ(s.sourceCount, 1);
+  EXPECT_EQ(s.sourceGroups[0], 0);
+  EXPECT_EQ(s.frameRate, 30.f);
+  EXPECT_EQ(s.inkParams.loopSeconds, pb.GetFloat(pid::loopSeconds, 0));
+  EXPECT_EQ(s.sceneExtent, 0.f);  // nothing reaches beyond the orb
+  EXPECT_EQ(s.glass, pb.GetInt(pid::glass, 0) != 0);
+  std::remove(hdr.c_str());
+}
+
+TEST_F(RenderGatheringTest, AssemblySourcesAndContainersWidenTheScene) {
+  pb.SetValue(pid::viewportCount, 0, 1000);
+  pb.SetValue(pid::renderCount, 0, 2000);
+  pb.SetValue(pid::glass, 0, 1);
+  INode* ball = core.CreateObjectNode(new host::SphereObject(10.f, 8), L"Ball");
+  ball->Transform().position.SetConstant(Point3(100, 0, 0));
+  INode* crate = core.CreateObjectNode(new host::BoxObject(Point3(4, 6, 8)), L"Crate");
+  crate->Transform().position.SetConstant(Point3(0, -30, 0));
+  pb.SetValue(pid::assembleSource1, 0, ball);
+  pb.SetValue(pid::assembleSource2, 0, crate);
+  pb.SetValue(pid::assembleOn, 0, 1);
+  pb.SetValue(pid::assembleProgress, 0, 0.5f);
+  pb.SetValue(pid::assembleArc, 0, -0.2f);
+  pb.SetValue(pid::assembleNoise, 0, 0.1f);
+  const ink::AssembleParams a = ink::assembleRecord(pb, inkNode, 0);
+  ASSERT_EQ(a.shapeCount, 2);
+  EXPECT_EQ(a.shape[0].ellipsoid, 1);  // the sphere fills as an ellipsoid
+  EXPECT_EQ(a.shape[1].ellipsoid, 0);
+  EXPECT_NEAR(a.shape[0].centre.x, 100.f, 1e-3f);
+  EXPECT_NEAR(a.shape[1].axis[2].z, 4.f, 1e-4f);
+  EXPECT_NEAR(ink::assembleShapesReach(a), 110.f, 1e-3f);
+
+  ink::EvaluatedSources sources;
+  ASSERT_TRUE(ink->Evaluate(0, ink::EvalMode::Render, sources));
+  ink::RenderSettings s;
+  ASSERT_TRUE(ink->GatherRender(0, 64, 64, nullptr, s));
+  const float radius = pb.GetFloat(pid::radius, 0);
+  EXPECT_NEAR(s.sceneExtent, (0.2f + 2.f * 0.1f) * radius + 110.f + 1.f, 1e-3f);
+  EXPECT_TRUE(s.glass);
+
+  // A container reaching farther than the orb widens it and turns the glass off.
+  pb.SetValue(pid::assembleOn, 0, 0);
+  INode* tank = core.CreateObjectNode(new host::BoxObject(Point3(160, 160, 160)), L"Tank");
+  pb.SetValue(pid::containerObject, 0, tank);
+  pb.SetValue(pid::containerRes, 0, 16);
+  ASSERT_TRUE(ink->Evaluate(0, ink::EvalMode::Render, sources)) << ink->StatusText();
+  ASSERT_TRUE(ink->GatherRender(0, 64, 64, nullptr, s));
+  EXPECT_FALSE(s.glass);
+  EXPECT_NEAR(s.sceneExtent, 1.02f * ink->Evaluation().container().grid.largestCoordinate(), 1e-3f);
+  EXPECT_GE(s.sceneExtent, 80.f);
 }
 
 }  // namespace
