@@ -62,6 +62,7 @@ class RenderHost {
                   Frame& f, std::string& status);
   bool splatSources(const RenderSettings& s, const std::vector<ChunkSource>& sources,
                     const std::vector<float>& weights, Frame& f, std::string& status);
+  bool traceCaustics(const RenderSettings& s, Frame& f, std::string& status);
   bool finish(const RenderSettings& s, Frame& f, std::vector<float>& image, std::string& status);
 
   // Grids: density, one optical-depth grid per light slot, the view's.
