@@ -170,8 +170,9 @@ ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, fl
   const orb::Vec composite = K;
 
   if (g.visible && fmaxf(a.fogDensity, a.fogGlow) > 0.f) {
+    // The haze fills the orb: its depth is the refracted ray's chord through it.
     const SphereCrossing c = crossSphere(g.interiorOrigin, g.interiorDir, a.radius);
-    const float inside = c.hit ? fmaxf(c.tFar - fmaxf(c.tNear, 0.f), 0.f) : 0.f;
+    const float inside = c.hit ? c.tFar - c.tNear : 0.f;
     const float T = expf(-a.fogDensity * inside / a.radius);
     K = K * T + a.fog * ((1.f + a.fogGlow) * (1.f - T));
     alpha = 1.f - (1.f - alpha) * T;
