@@ -7,6 +7,7 @@
 #include <numeric>
 #include <vector>
 
+#include "GlassOrbScene.h"
 #include "gpu/Accumulate.h"
 #include "ink/render/Caustics.h"
 
@@ -43,26 +44,10 @@ struct PhotonMap {
   }
 };
 
-// ∫ over the sphere's disc of (1 − F1)(1 − F2) for light along the axis:
-// entry at sin θ1 = r / R, exit at the refracted angle θ2 (sin θ1 / n), both
-// with Schlick's r0 = ((n − 1) / (n + 1))².
-double transmittedPower(double R, double n) {
-  const double r0 = ((n - 1) / (n + 1)) * ((n - 1) / (n + 1));
-  auto schlick = [r0](double c) { return r0 + (1 - r0) * std::pow(1 - c, 5); };
-  const int steps = 200000;
-  double sum = 0;
-  for (int i = 0; i < steps; ++i) {
-    const double r = (i + 0.5) / steps * R, s1 = r / R, s2 = s1 / n;
-    const double t = (1 - schlick(std::sqrt(1 - s1 * s1))) * (1 - schlick(std::sqrt(1 - s2 * s2)));
-    sum += t * 2 * M_PI * r * (R / steps);
-  }
-  return sum;
-}
-
 TEST(CausticPhotons, ALightFromAboveDepositsThePowerTheSphereTransmits) {
   PhotonMap map;
   const double total = map.trace();
-  const double expected = transmittedPower(50.75, 1.5);
+  const double expected = rendertest::transmittedPower(50.75, 1.5);
   EXPECT_NEAR(total, expected, 0.005 * expected);
   // Without bending or reflection loss the deposit would be the disc's area: the sphere loses a little.
   EXPECT_LT(total, M_PI * 50.75 * 50.75);
