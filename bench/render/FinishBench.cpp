@@ -110,8 +110,13 @@ void finishImage(benchmark::State& state) {
     return;
   }
   const ink::FinishArgs args = ink::finishArgs(scene.settings, scene.buffers);
+  gpu::DeviceArray<ink::Bubble> bubbles;
+  if (!bubbles.reserve(args.bubbleCount)) {
+    state.SkipWithError("device memory");
+    return;
+  }
   for (auto _ : state) {
-    if (ink::finishImage(args, scene.accumulator.data(), scene.image.data()) != gpu::Success ||
+    if (ink::finishImage(args, scene.accumulator.data(), scene.image.data(), bubbles.data()) != gpu::Success ||
         gpu::deviceSynchronize() != gpu::Success) {
       state.SkipWithError("launch failed");
       return;

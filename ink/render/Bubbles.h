@@ -64,13 +64,15 @@ struct BubbleHit {
 };
 
 // The nearest bubble the camera ray enters between the glass's near and far
-// crossings.
-ORB_HD inline BubbleHit nearestBubble(const BubbleField& f, orb::Vec eye, orb::Vec d, float tNear, float tFar) {
+// crossings. `placed`, when not null, holds bubbleAt(f, i) for every i,
+// computed once for the frame rather than once per pixel.
+ORB_HD inline BubbleHit nearestBubble(const BubbleField& f, const Bubble* placed, orb::Vec eye, orb::Vec d,
+                                      float tNear, float tFar) {
   BubbleHit best;
   float nearest = tFar;
   Bubble winner{};
   for (std::int32_t i = 0; i < f.count; ++i) {
-    const Bubble b = bubbleAt(f, i);
+    const Bubble b = placed ? placed[i] : bubbleAt(f, i);
     const SphereCrossing c = crossSphere(eye - b.centre, d, b.radius);
     if (c.hit && c.tNear > tNear && c.tNear < nearest) {
       nearest = c.tNear;

@@ -101,7 +101,13 @@ ORB_HD inline void writePassRecord(const FinishArgs& a, float sampleX, float sam
   record[kPassGlassMask] = glass ? 1.f : 0.f;
 }
 
-ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, float* image, std::int64_t pixel) {
+ORB_HD inline BubbleField bubbleField(const FinishArgs& a) {
+  return {a.bubbleCount, a.radius, a.bubbleSize, a.bubbleSizeVar, a.bubbleRise, a.bubbleWobble, a.time, a.seedHash};
+}
+
+// `bubbles`: the frame's bubbles placed in advance, or null to place them here.
+ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, float* image, std::int64_t pixel,
+                               const Bubble* bubbles = nullptr) {
   const int px = static_cast<int>(pixel % a.width), py = static_cast<int>(pixel / a.width);
   const Camera& cam = a.camera;
   const orb::Vec d = pixelRay(a, px, py);
@@ -180,9 +186,7 @@ ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, fl
 
   const Reflections reflections{env, a.reflMode, a.envIntensity, a.reflection};
   if (g.visible && a.bubbleCount >= 1) {
-    const BubbleField field{a.bubbleCount, a.radius,      a.bubbleSize, a.bubbleSizeVar, a.bubbleRise,
-                            a.bubbleWobble, a.time, a.seedHash};
-    const BubbleHit b = nearestBubble(field, cam.eye, d, g.tNear, g.tFar);
+    const BubbleHit b = nearestBubble(bubbleField(a), bubbles, cam.eye, d, g.tNear, g.tFar);
     if (b.hit) K = shadeBubble(K, b, d, cam, a.lights, reflections, a.bubbleShine);
   }
 

@@ -252,8 +252,11 @@ bool RenderHost::finish(const RenderSettings& s, Frame& f, std::vector<float>& i
   b.sceneDepth = f.scene ? sceneDepth_.data() : nullptr;
   b.sceneIndex = f.scene ? sceneIndex_.data() : nullptr;
   b.caustics = f.caustics;
+  const FinishArgs args = finishArgs(s, b);
+  // Without room for the bubbles every pixel places them itself: slower, same picture.
+  Bubble* bubbles = args.bubbleCount > 0 && bubbles_.reserve(args.bubbleCount) ? bubbles_.data() : nullptr;
   gpu::FirstError device;
-  if (!device.check(finishImage(finishArgs(s, b), accumulator_.data(), image_.data())) || !device.synchronize())
+  if (!device.check(finishImage(args, accumulator_.data(), image_.data(), bubbles)) || !device.synchronize())
     return report(device, status);
   constexpr const char* kNoHostMemory = "not enough system memory for the image";
   return downloadFloats(image, image_.data(), 4 * f.pixels, device, kNoHostMemory, status) &&

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gpu/DeviceArray.h"
+#include "ink/render/Bubbles.h"
 #include "ink/render/RenderRecords.h"
 #include "ink/render/RenderSettings.h"
 #include "ink/sim/AssembleParams.h"
@@ -79,6 +80,7 @@ class RenderHost {
   gpu::DeviceArray<std::int32_t> sceneIndex_;
   gpu::DeviceArray<float> passAccumulator_, passOutput_;
   gpu::DeviceArray<orb::Vec> previous_;  // staging for the largest chunk
+  gpu::DeviceArray<Bubble> bubbles_;     // the frame's bubbles, placed once
 
   double lastRenderSeconds_ = 0.0;
   std::vector<float>* passTarget_ = nullptr;  // set by the wrapper for one call

@@ -84,10 +84,21 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
       [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) { splatParticle(a, in, i, acc); });
 }
 
-gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image) {
+gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image, Bubble* bubbleScratch) {
   const FinishArgs a = args;
+  const BubbleField field = bubbleField(a);
+  const Bubble* placed = nullptr;
+  if (bubbleScratch && field.count > 0) {
+    if (const gpu::Status s = gpu::forEach("ink::placeBubbles", field.count,
+                                           [=] ORB_HD(std::int64_t i) {
+                                             bubbleScratch[i] = bubbleAt(field, static_cast<std::int32_t>(i));
+                                           });
+        s != gpu::Success)
+      return s;
+    placed = bubbleScratch;
+  }
   return gpu::forEach("ink::finishImage", static_cast<std::int64_t>(a.width) * a.height,
-                      [=] ORB_HD(std::int64_t pixel) { finishPixel(a, accumulator, image, pixel); });
+                      [=] ORB_HD(std::int64_t pixel) { finishPixel(a, accumulator, image, pixel, placed); });
 }
 
 gpu::Status causticPhotons(orb::Vec lightDirection, float glassRadius, float ior, float floorHeight,

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "gpu/Device.h"
+#include "ink/render/Bubbles.h"
 #include "ink/render/RenderRecords.h"
 #include "util/Vec.h"
 
@@ -30,8 +31,10 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
                        const orb::Vec* rest, std::int32_t restIsUV, const orb::Vec* previous, std::uint64_t idBase,
                        const float* density, const orb::Vec* colours, const orb::Vec* emission);
 // The finished RGBA image (and the pass record named in the record) over
-// width × height pixels.
-gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image);
+// width × height pixels. With `bubbleScratch` (room for the record's bubble
+// count) the bubbles are placed once, one thread each, before the pixels.
+gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image,
+                        Bubble* bubbleScratch = nullptr);
 // side² caustic photons of one light into its photon map (resolution² floats).
 gpu::Status causticPhotons(orb::Vec lightDirection, float glassRadius, float ior, float floorHeight,
                            std::int32_t resolution, float halfSize, std::int32_t side, float* photonMap,
