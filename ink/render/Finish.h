@@ -123,8 +123,8 @@ ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, fl
   float glassDepth = kEmptyDepth;
   if (a.glass) {
     g = traceGlass(cam.eye, d, {a.radius * a.glassRadiusFactor, a.glassIOR, a.glassThickness, a.glassSolid != 0});
-    glassDepth = g.tNear * dot(d, cam.forward);
-    if (g.visible && object && scene.depth < glassDepth) g.visible = false;
+    if (g.visible) glassDepth = g.tNear * dot(d, cam.forward);
+    if (object && scene.depth < glassDepth) g.visible = false;
   }
   orb::Vec exitOrigin = cam.eye, exitDir = d;
   if (g.visible) {
@@ -133,7 +133,10 @@ ORB_HD inline void finishPixel(const FinishArgs& a, const float* accumulator, fl
     // The ink lies about the plane through the orb's centre facing the
     // camera; reading it where the refracted ray crosses that plane lenses it.
     float x, y;
-    if (projectOnPlane(a, g.interiorOrigin, g.interiorDir, 0.f, 0.0001f, x, y)) sampleX = x, sampleY = y;
+    if (projectOnPlane(a, g.interiorOrigin, g.interiorDir, 0.f, 0.0001f, x, y)) {
+      sampleX = x;
+      sampleY = y;
+    }
   }
 
   float ink[kAccumulatorFloats];

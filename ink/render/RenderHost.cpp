@@ -12,8 +12,8 @@
 #include "ink/render/RenderKernels.h"
 #include "ink/render/RenderLights.h"
 #include "ink/render/RenderPasses.h"
-#include "ink/render/Splat.h"
 #include "ink/render/RenderUpload.h"
+#include "ink/render/Splat.h"
 #include "ink/sim/GpuContext.h"
 
 namespace ink {
