@@ -2,12 +2,14 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <new>
 #include <vector>
 
 #include "formats/image/Bmp.h"
 #include "formats/image/Exr.h"
 #include "formats/image/Png.h"
 #include "ink/render/RenderPasses.h"
+#include "ink/render/RenderUpload.h"
 
 namespace ink {
 namespace {
@@ -36,6 +38,7 @@ bool writeExrFrame(const std::string& fileName, std::span<const float> image, st
   // The channels point into the frame's own buffers: nothing is copied.
   std::vector<formats::ExrChannel> channels;
   try {
+    if (renderFaults::hostAllocationFaultDue()) throw std::bad_alloc();
     const char* rgba[] = {"R", "G", "B", "A"};
     for (int c = 0; c < 4; ++c) channels.push_back({rgba[c], half, image.data() + c, 4});
     if (!passes.empty())
@@ -55,6 +58,7 @@ bool writePngFrame(const std::string& fileName, std::span<const float> image, in
   std::vector<float> straight;
   if (unpremultiply && holdsPixels(image, width, height, 4)) {
     try {
+      if (renderFaults::hostAllocationFaultDue()) throw std::bad_alloc();
       straight.assign(image.begin(), image.begin() + static_cast<std::ptrdiff_t>(4 * static_cast<std::size_t>(width) *
                                                                                   static_cast<std::size_t>(height)));
     } catch (const std::exception&) {

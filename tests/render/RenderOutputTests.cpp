@@ -20,6 +20,7 @@
 #include "ImageTestFiles.h"
 #include "ink/render/RenderOutput.h"
 #include "ink/render/RenderPasses.h"
+#include "ink/render/RenderUpload.h"
 
 namespace {
 
@@ -134,6 +135,18 @@ TEST_F(FrameOutput, UnknownEndingsAreRefusedByTheirLastFourCharacters) {
   EXPECT_FALSE(write(""));
   EXPECT_EQ(status, "cannot write " + hint);
   EXPECT_FALSE(std::filesystem::exists(scratch.file("frame.jpeg")));
+}
+
+TEST_F(FrameOutput, AHostCopyThatCannotBeMadeFailsBeforeAnyFileIsTouched) {
+  settings.bgMode = 1;  // the straight-colour PNG copies the frame
+  for (const char* name : {"copy.png", "copy.exr"}) {
+    ink::renderFaults::failHostAllocation(1);
+    EXPECT_FALSE(write(scratch.file(name))) << name;
+    EXPECT_EQ(status, "not enough system memory for the image");
+    EXPECT_FALSE(std::filesystem::exists(scratch.file(name)));
+  }
+  ink::renderFaults::failHostAllocation(0);
+  EXPECT_TRUE(write(scratch.file("copy.png"))) << status;
 }
 
 TEST_F(FrameOutput, WritersThatCannotWriteNameTheFileAndShortBuffersTouchNothing) {
