@@ -115,7 +115,8 @@ gpu::Status causticNormalise(const float* photonMap, float* causticMap, std::int
                              float cosIncidence, float blur) {
   return gpu::forEach("ink::causticNormalise", static_cast<std::int64_t>(resolution) * resolution,
                       [=] ORB_HD(std::int64_t cell) {
-                        causticMap[cell] = normaliseCausticCell(photonMap, cell, resolution, halfSize, cosIncidence, blur);
+                        causticMap[cell] =
+                            normaliseCausticCell(photonMap, cell, resolution, halfSize, cosIncidence, blur);
                       });
 }
 

@@ -31,7 +31,8 @@ bool holdsPixels(std::span<const float> floats, int width, int height, std::size
 
 bool writeExrFrame(const std::string& fileName, std::span<const float> image, std::span<const float> passes,
                    int width, int height, bool half, std::string& status) {
-  if (!holdsPixels(image, width, height, 4) || (!passes.empty() && !holdsPixels(passes, width, height, kPassRecordFloats))) {
+  if (!holdsPixels(image, width, height, 4) ||
+      (!passes.empty() && !holdsPixels(passes, width, height, kPassRecordFloats))) {
     status = "cannot write " + fileName;
     return false;
   }

@@ -72,9 +72,15 @@ ORB_HD inline float shadowDepth(const GridInfo& grid, const float* density, orb:
     enter = fmaxf(enter, t0);
     leave = fminf(leave, t1);
   }
+  // Steps counted in integers, at most the 4n of the grids' own march: a
+  // float distance stepped by a cell stops growing far from the orb, and a
+  // grid without size has no cells to cross.
+  if (!(grid.cellSize > 0.f) || !(leave > enter)) return 0.f;
+  const float cells = fminf((leave - enter) / grid.cellSize, 4.f * static_cast<float>(grid.n));
   float tau = 0.f;
-  for (float t = enter + 0.5f * grid.cellSize; t < leave; t += grid.cellSize)
-    tau += sampleTrilinear(grid, density, p + towards * t) * grid.cellSize;
+  for (int k = 0; static_cast<float>(k) + 0.5f < cells; ++k)
+    tau += sampleTrilinear(grid, density, p + towards * (enter + (static_cast<float>(k) + 0.5f) * grid.cellSize)) *
+           grid.cellSize;
   return tau;
 }
 

@@ -257,6 +257,17 @@ TEST(FinishPixel, SceneObjectsAreLitAndOpaqueAndCatchersTakeTheInksShadow) {
   EXPECT_NEAR(f.pixel(kCentre, kCentre)[3], 1.f - std::exp(-1.2f), 0.01f);
 }
 
+TEST(ShadowMarch, AFloorPointFarFromTheOrbStillCrossesTheGridCellByCellAndAGridWithoutSizeCastsNone) {
+  const std::vector<float> density(32 * 32 * 32, 0.01f);
+  ink::GridInfo grid{32, 60.f, 120.f / 32.f};
+  // 1e8 away a float distance no longer grows by a cell; the march must still end.
+  EXPECT_NEAR(ink::shadowDepth(grid, density.data(), {0, 1e8f, 0}, {0, -1, 0}), 1.2f, 0.3f);
+  EXPECT_NEAR(ink::shadowDepth(grid, density.data(), {0, 100, 0}, {0, -1, 0}), 1.2f, 1e-4f);
+  EXPECT_EQ(ink::shadowDepth(grid, density.data(), {0, 100, 0}, {0, 1, 0}), 0.f);  // away from the grid
+  grid.cellSize = 0.f;
+  EXPECT_EQ(ink::shadowDepth(grid, density.data(), {0, 100, 0}, {0, -1, 0}), 0.f);
+}
+
 TEST(FinishPixel, PassChannelsAreTheCoverageWeightedMeansOfThePassAccumulator) {
   FinishFrame f(kSide, kSide);
   f.fillInk({0.2f, 0.3f, 0.4f}, {0.6f, 0.9f, 1.2f});
