@@ -10,6 +10,7 @@
 // items_per_second is pixels for finishImage, photons for causticPhotons.
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -173,6 +174,18 @@ int writePicture(int argc, char** argv) {
     return 1;
   }
   std::printf("render %.3f s, %d particles -> %s\n", host.lastRenderSeconds(), count, png.c_str());
+  std::int64_t glassPixels = 0, withLight = 0;
+  double added[3] = {};
+  for (std::size_t p = 0; p + ink::kPassRecordFloats <= passes.size(); p += ink::kPassRecordFloats) {
+    if (passes[p + ink::kPassGlassMask] != 1.f) continue;
+    ++glassPixels;
+    withLight += passes[p + ink::kPassGlassR] + passes[p + ink::kPassGlassG] + passes[p + ink::kPassGlassB] > 0.f;
+    for (int c = 0; c < 3; ++c) added[c] += passes[p + ink::kPassGlassR + c];
+  }
+  const double n = static_cast<double>(std::max<std::int64_t>(glassPixels, 1));
+  std::printf("glassMask.Y = 1 in %lld pixels, glass.R/G/B > 0 in %lld of them, mean glass %.4f %.4f %.4f\n",
+              static_cast<long long>(glassPixels), static_cast<long long>(withLight), added[0] / n, added[1] / n,
+              added[2] / n);
   for (const gpu::KernelStats& k : gpu::kernelStats())
     if (k.name.rfind("ink::", 0) == 0 && k.name != "ink::advanceKernel" && k.name != "ink::restKernel")
       std::printf("  %-20s %4llu launches %8.3f s\n", k.name.c_str(), static_cast<unsigned long long>(k.launches),
