@@ -4,7 +4,7 @@
 // one light.
 //
 //   bench_finish --benchmark_filter=BM_FinishImage
-//   bench_finish --png=orb.png [--exr=orb.exr] [--count=1000000] [--size=720]
+//   bench_finish --png=orb.png [--exr=orb.exr] [--count=1000000] [--size=720] [--ior=1.5] [--solid]
 //       renders the glass orb scene and writes it, then exits
 //
 // items_per_second is pixels for finishImage, photons for causticPhotons.
@@ -149,11 +149,15 @@ void causticPhotons(benchmark::State& state) {
 int writePicture(int argc, char** argv) {
   std::string png, exr;
   int count = 1000000, size = 720;
+  float ior = 1.5f;
+  bool solid = false;
   for (int i = 1; i < argc; ++i) {
     if (!std::strncmp(argv[i], "--png=", 6)) png = argv[i] + 6;
     if (!std::strncmp(argv[i], "--exr=", 6)) exr = argv[i] + 6;
     if (!std::strncmp(argv[i], "--count=", 8)) count = std::atoi(argv[i] + 8);
     if (!std::strncmp(argv[i], "--size=", 7)) size = std::atoi(argv[i] + 7);
+    if (!std::strncmp(argv[i], "--ior=", 6)) ior = static_cast<float>(std::atof(argv[i] + 6));
+    if (!std::strcmp(argv[i], "--solid")) solid = true;
   }
   if (png.empty()) return -1;
   rendertest::InkCloud cloud;
@@ -163,6 +167,8 @@ int writePicture(int argc, char** argv) {
   const std::vector<ink::RenderLight> lights = rendertest::lightFromAbove();
   ink::RenderSettings settings = rendertest::glassOrbSettings(size, size, floor, lights, 192);
   settings.passes = 1;
+  settings.glassIOR = ior;
+  settings.glassSolid = solid;
   std::vector<float> image, passes;
   ink::RenderObjectState object;
   if (!cloud.build(count, 0.f, status) ||
