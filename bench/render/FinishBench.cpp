@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "GlassOrbScene.h"
 #include "gpu/DeviceArray.h"
 #include "gpu/FirstError.h"
@@ -33,11 +34,7 @@ namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080, kGridRes = 128;
 
-template <class T>
-bool toDevice(gpu::DeviceArray<T>& d, const std::vector<T>& h) {
-  return d.reserve(static_cast<std::int64_t>(h.size())) &&
-         gpu::memcpy(d.data(), h.data(), sizeof(T) * h.size(), gpu::CopyKind::HostToDevice) == gpu::Success;
-}
+using renderbench::toDevice;
 
 std::vector<ink::RenderLight> threeLights() {
   return {{{-0.25f, -0.3f, 0.92f}, {1.4f, 1.4f, 1.4f}},
@@ -68,14 +65,7 @@ struct FinishScene {
         a[3] = 1.f - r2, a[4] = 0.7f * (1 - r2), a[5] = 0.4f * (1 - r2);
       }
     const ink::GridInfo grid{kGridRes, 50.f, 100.f / kGridRes};
-    const std::int64_t cells = std::int64_t{kGridRes} * kGridRes * kGridRes;
-    std::vector<float> ball(static_cast<std::size_t>(cells), 0.f);
-    for (std::int64_t c = 0; c < cells; ++c) {
-      const float x = (static_cast<float>(c % kGridRes) + 0.5f) * grid.cellSize - 50.f;
-      const float y = (static_cast<float>((c / kGridRes) % kGridRes) + 0.5f) * grid.cellSize - 50.f;
-      const float z = (static_cast<float>(c / (std::int64_t{kGridRes} * kGridRes)) + 0.5f) * grid.cellSize - 50.f;
-      ball[static_cast<std::size_t>(c)] = x * x + y * y + z * z < 900.f ? 0.02f : 0.f;
-    }
+    const std::vector<float> ball = renderbench::densityBall(grid, 30.f, 0.02f);
     if (!toDevice(accumulator, acc) || !toDevice(density, ball) || !toDevice(triangles, floor) ||
         !image.reserve(4 * pixels) || !sceneDepth.reserve(pixels) || !sceneIndex.reserve(pixels))
       return false;
@@ -192,10 +182,7 @@ int writePicture(int argc, char** argv) {
   std::printf("glassMask.Y = 1 in %lld pixels, glass.R/G/B > 0 in %lld of them, mean glass %.4f %.4f %.4f\n",
               static_cast<long long>(glassPixels), static_cast<long long>(withLight), added[0] / n, added[1] / n,
               added[2] / n);
-  for (const gpu::KernelStats& k : gpu::kernelStats())
-    if (k.name.rfind("ink::", 0) == 0 && k.name != "ink::advanceKernel" && k.name != "ink::restKernel")
-      std::printf("  %-20s %4llu launches %8.3f s\n", k.name.c_str(), static_cast<unsigned long long>(k.launches),
-                  k.seconds);
+  renderbench::printKernelTimes();
   return 0;
 }
 
@@ -205,11 +192,4 @@ BENCHMARK(finishImage)->Name("BM_FinishImage/1080p")->Arg(0)->Unit(benchmark::kM
 BENCHMARK(finishImage)->Name("BM_FinishImage/1080p_passes")->Arg(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(causticPhotons)->Name("BM_CausticPhotons/4M")->Unit(benchmark::kMillisecond)->UseRealTime();
 
-int main(int argc, char** argv) {
-  if (const int picture = writePicture(argc, argv); picture >= 0) return picture;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return renderbench::benchmarkMain(argc, argv, writePicture); }
