@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "InkCloudScene.h"
 #include "RenderFixtures.h"
 #include "gpu/DeviceArray.h"
@@ -29,11 +30,7 @@ namespace {
 
 constexpr int kWidth = 1920, kHeight = 1080, kGridRes = 192;
 
-template <class T>
-bool toDevice(gpu::DeviceArray<T>& d, const std::vector<T>& h) {
-  return d.reserve(static_cast<std::int64_t>(h.size())) &&
-         gpu::memcpy(d.data(), h.data(), sizeof(T) * h.size(), gpu::CopyKind::HostToDevice) == gpu::Success;
-}
+using renderbench::toDevice;
 
 // A ball of particles filling most of a 1080p frame, splatted with the
 // default look and one light, over grids of a ball of density.
@@ -42,14 +39,7 @@ void splatImage(benchmark::State& state) {
   const float pointSize = static_cast<float>(state.range(1));
   const std::vector<orb::Vec> positions = rendertest::ballPositions(n, 50.f);
   const ink::GridInfo grid{kGridRes, 50.f, 100.f / kGridRes};
-  const std::int64_t cells = std::int64_t{kGridRes} * kGridRes * kGridRes;
-  std::vector<float> density(static_cast<std::size_t>(cells), 0.f);
-  for (std::int64_t c = 0; c < cells; ++c) {
-    const float x = (static_cast<float>(c % kGridRes) + 0.5f) * grid.cellSize - 50.f;
-    const float y = (static_cast<float>((c / kGridRes) % kGridRes) + 0.5f) * grid.cellSize - 50.f;
-    const float z = (static_cast<float>(c / (std::int64_t{kGridRes} * kGridRes)) + 0.5f) * grid.cellSize - 50.f;
-    density[static_cast<std::size_t>(c)] = x * x + y * y + z * z < 2500.f ? 0.02f : 0.f;
-  }
+  const std::vector<float> density = renderbench::densityBall(grid, 50.f, 0.02f);
   gpu::DeviceArray<orb::Vec> p;
   gpu::DeviceArray<float> w, d, acc;
   if (!toDevice(p, positions) || !toDevice(w, std::vector<float>(static_cast<std::size_t>(n), 1.f)) ||
@@ -162,10 +152,7 @@ int writePicture(int argc, char** argv) {
     return 1;
   }
   std::printf("render %.3f s, %d particles -> %s\n", host.lastRenderSeconds(), count, png.c_str());
-  for (const gpu::KernelStats& k : gpu::kernelStats())
-    if (k.name.rfind("ink::", 0) == 0 && k.name != "ink::advanceKernel" && k.name != "ink::restKernel")
-      std::printf("  %-20s %4llu launches %8.3f s\n", k.name.c_str(), static_cast<unsigned long long>(k.launches),
-                  k.seconds);
+  renderbench::printKernelTimes();
   return 0;
 }
 
@@ -176,11 +163,4 @@ BENCHMARK(splatImage)->Name("BM_SplatImage/size4")->Args({4000000, 4})->Unit(ben
 BENCHMARK(depthGrid)->Name("BM_DepthGrid")->Args({kGridRes, 0})->Args({kGridRes, 1})->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 BENCHMARK(frame)->Name("BM_Frame")->Arg(1000000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(3);
 
-int main(int argc, char** argv) {
-  if (const int picture = writePicture(argc, argv); picture >= 0) return picture;
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+int main(int argc, char** argv) { return renderbench::benchmarkMain(argc, argv, writePicture); }

@@ -6,8 +6,8 @@
 #include <limits>
 #include <new>
 
-#include "ink/render/InkComposite.h"
 #include "ink/render/RenderHost.h"
+#include "ink/render/RenderPasses.h"
 
 namespace ink {
 namespace {
@@ -57,11 +57,12 @@ bool averageBlocks(const std::vector<float>& samples, int width, int height, int
 void finishPassBlocks(std::vector<float>& passes, int f) {
   for (std::size_t p = 0; p + kPassRecordFloats <= passes.size(); p += kPassRecordFloats) {
     float* record = passes.data() + p;
-    record[11] /= static_cast<float>(f);
-    record[12] /= static_cast<float>(f);
-    const float len = std::sqrt(record[13] * record[13] + record[14] * record[14] + record[15] * record[15]);
+    record[kPassMotionU] /= static_cast<float>(f);
+    record[kPassMotionV] /= static_cast<float>(f);
+    float* n = record + kPassNormalX;
+    const float len = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
     if (len > 1e-6f)
-      for (int c = 13; c < 16; ++c) record[c] /= len;
+      for (int c = 0; c < 3; ++c) n[c] /= len;
   }
 }
 

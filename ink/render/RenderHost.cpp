@@ -7,9 +7,13 @@
 #include <mutex>
 
 #include "gpu/FirstError.h"
+#include "ink/render/Raster.h"
+#include "ink/render/RenderFinish.h"
 #include "ink/render/RenderKernels.h"
 #include "ink/render/RenderLights.h"
+#include "ink/render/RenderPasses.h"
 #include "ink/render/RenderUpload.h"
+#include "ink/render/Splat.h"
 #include "ink/sim/GpuContext.h"
 
 namespace ink {
@@ -22,6 +26,7 @@ struct RenderHost::Frame {
   std::int64_t cells = 0;
   orb::Vec ambient{};
   bool hdri = false, colourMap = false, background = false, mattes = false, scene = false, passes = false;
+  CausticFrame caustics;
 };
 
 CausticMaps& causticMaps() {
@@ -227,18 +232,31 @@ bool RenderHost::splatSources(const RenderSettings& s, const std::vector<ChunkSo
   return true;
 }
 
-bool RenderHost::finish(const RenderSettings& s, Frame& f, std::vector<float>& image, std::string& status) {
-  CompositeArgs args{};
-  args.width = s.width;
-  args.height = s.height;
-  args.background = {s.bgR, s.bgG, s.bgB};
-  args.transparent = s.bgMode == 1;
-  args.backgroundImage = f.background ? background_.data() : nullptr;
-  args.matteDepth = f.mattes ? mattePairs_.data() : nullptr;
-  args.passAccumulator = f.passes ? passAccumulator_.data() : nullptr;
-  args.passOutput = f.passes ? passOutput_.data() : nullptr;
+bool RenderHost::traceCaustics(const RenderSettings& s, Frame& f, std::string& status) {
   gpu::FirstError device;
-  if (!device.check(compositeInk(args, accumulator_.data(), image_.data())) || !device.synchronize())
+  return renderCaustics(s, f.lights, f.caustics, device) || report(device, status);
+}
+
+bool RenderHost::finish(const RenderSettings& s, Frame& f, std::vector<float>& image, std::string& status) {
+  FinishBuffers b;
+  b.tanHalfFovY = f.tanHalfFovY;
+  b.lights = f.lights;
+  b.grid = f.grid;
+  b.density = density_.data();
+  b.hdri = f.hdri ? hdri_.data() : nullptr;
+  b.background = f.background ? background_.data() : nullptr;
+  b.matteDepth = f.mattes ? mattePairs_.data() : nullptr;
+  b.passAccumulator = f.passes ? passAccumulator_.data() : nullptr;
+  b.passOutput = f.passes ? passOutput_.data() : nullptr;
+  b.sceneTriangles = f.scene ? sceneTriangles_.data() : nullptr;
+  b.sceneDepth = f.scene ? sceneDepth_.data() : nullptr;
+  b.sceneIndex = f.scene ? sceneIndex_.data() : nullptr;
+  b.caustics = f.caustics;
+  const FinishArgs args = finishArgs(s, b);
+  // Without room for the bubbles every pixel places them itself: slower, same picture.
+  Bubble* bubbles = args.bubbleCount > 0 && bubbles_.reserve(args.bubbleCount) ? bubbles_.data() : nullptr;
+  gpu::FirstError device;
+  if (!device.check(finishImage(args, accumulator_.data(), image_.data(), bubbles)) || !device.synchronize())
     return report(device, status);
   constexpr const char* kNoHostMemory = "not enough system memory for the image";
   return downloadFloats(image, image_.data(), 4 * f.pixels, device, kNoHostMemory, status) &&
@@ -266,7 +284,7 @@ bool RenderHost::renderFrameCore(const RenderSettings& settings, const std::vect
     return false;
   f.ambient = renderAmbient(settings, f.hdri);
   if (!buildGrids(settings, sources, weights, f, status) || !splatSources(settings, sources, weights, f, status) ||
-      !finish(settings, f, image, status))
+      !traceCaustics(settings, f, status) || !finish(settings, f, image, status))
     return false;
   lastRenderSeconds_ = static_cast<double>(std::chrono::duration_cast<std::chrono::nanoseconds>(
                                                std::chrono::steady_clock::now() - started)

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gpu/DeviceArray.h"
+#include "ink/render/Bubbles.h"
 #include "ink/render/RenderRecords.h"
 #include "ink/render/RenderSettings.h"
 #include "ink/sim/AssembleParams.h"
@@ -62,6 +63,7 @@ class RenderHost {
                   Frame& f, std::string& status);
   bool splatSources(const RenderSettings& s, const std::vector<ChunkSource>& sources,
                     const std::vector<float>& weights, Frame& f, std::string& status);
+  bool traceCaustics(const RenderSettings& s, Frame& f, std::string& status);
   bool finish(const RenderSettings& s, Frame& f, std::vector<float>& image, std::string& status);
 
   // Grids: density, one optical-depth grid per light slot, the view's.
@@ -78,6 +80,7 @@ class RenderHost {
   gpu::DeviceArray<std::int32_t> sceneIndex_;
   gpu::DeviceArray<float> passAccumulator_, passOutput_;
   gpu::DeviceArray<orb::Vec> previous_;  // staging for the largest chunk
+  gpu::DeviceArray<Bubble> bubbles_;     // the frame's bubbles, placed once
 
   double lastRenderSeconds_ = 0.0;
   std::vector<float>* passTarget_ = nullptr;  // set by the wrapper for one call

@@ -2,6 +2,8 @@
 
 #include "gpu/Accumulate.h"
 #include "gpu/Launch.h"
+#include "ink/render/Caustics.h"
+#include "ink/render/Finish.h"
 #include "ink/render/Grid.h"
 #include "ink/render/Raster.h"
 #include "ink/render/Splat.h"
@@ -83,10 +85,40 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
       });
 }
 
-gpu::Status compositeInk(const CompositeArgs& args, const float* accumulator, float* image) {
-  const CompositeArgs a = args;
-  return gpu::forEach("ink::compositeInk", static_cast<std::int64_t>(a.width) * a.height,
-                      [=] ORB_HD(std::int64_t pixel) { compositePixel(a, accumulator, image, pixel); });
+gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image, Bubble* bubbleScratch) {
+  const FinishArgs a = args;
+  const BubbleField field = bubbleField(a);
+  const Bubble* placed = nullptr;
+  if (bubbleScratch && field.count > 0) {
+    if (const gpu::Status s = gpu::forEach("ink::placeBubbles", field.count,
+                                           [=] ORB_HD(std::int64_t i) {
+                                             bubbleScratch[i] = bubbleAt(field, static_cast<std::int32_t>(i));
+                                           });
+        s != gpu::Success)
+      return s;
+    placed = bubbleScratch;
+  }
+  return gpu::forEach("ink::finishImage", static_cast<std::int64_t>(a.width) * a.height,
+                      [=] ORB_HD(std::int64_t pixel) { finishPixel(a, accumulator, image, pixel, placed); });
+}
+
+gpu::Status causticPhotons(orb::Vec lightDirection, float glassRadius, float ior, float floorHeight,
+                           std::int32_t resolution, float halfSize, std::int32_t side, float* photonMap,
+                           float tanLightSize) {
+  const PhotonArgs a{lightDirection, glassRadius, ior, floorHeight, resolution, halfSize, side, tanLightSize};
+  const std::int64_t cells = static_cast<std::int64_t>(resolution) * resolution;
+  return gpu::forEachAccumulating("ink::causticPhotons", static_cast<std::int64_t>(side) * side,
+                                  targets(photonMap, cells),
+                                  [=] ORB_HD(std::int64_t i, const gpu::Accumulator& acc) { tracePhoton(a, i, acc); });
+}
+
+gpu::Status causticNormalise(const float* photonMap, float* causticMap, std::int32_t resolution, float halfSize,
+                             float cosIncidence, float blur) {
+  return gpu::forEach("ink::causticNormalise", static_cast<std::int64_t>(resolution) * resolution,
+                      [=] ORB_HD(std::int64_t cell) {
+                        causticMap[cell] =
+                            normaliseCausticCell(photonMap, cell, resolution, halfSize, cosIncidence, blur);
+                      });
 }
 
 gpu::Status fillFloats(float* data, std::int64_t count, float value) {

@@ -4,7 +4,7 @@
 #include <cstdint>
 
 #include "gpu/Device.h"
-#include "ink/render/InkComposite.h"
+#include "ink/render/Bubbles.h"
 #include "ink/render/RenderRecords.h"
 #include "util/Vec.h"
 
@@ -30,8 +30,18 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
                        const float* lightGrids, const float* viewGrid, const SplatArgs& args, float* accumulator,
                        const orb::Vec* rest, std::int32_t restIsUV, const orb::Vec* previous, std::uint64_t idBase,
                        const float* density, const orb::Vec* colours, const orb::Vec* emission);
-// The plain finishing step over width × height pixels.
-gpu::Status compositeInk(const CompositeArgs& args, const float* accumulator, float* image);
+// The finished RGBA image (and the pass record named in the record) over
+// width × height pixels. With `bubbleScratch` (room for the record's bubble
+// count) the bubbles are placed once, one thread each, before the pixels.
+gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image,
+                        Bubble* bubbleScratch = nullptr);
+// side² caustic photons of one light into its photon map (resolution² floats).
+gpu::Status causticPhotons(orb::Vec lightDirection, float glassRadius, float ior, float floorHeight,
+                           std::int32_t resolution, float halfSize, std::int32_t side, float* photonMap,
+                           float tanLightSize);
+// The photon map filtered into energy per unit floor area, one thread per cell.
+gpu::Status causticNormalise(const float* photonMap, float* causticMap, std::int32_t resolution, float halfSize,
+                             float cosIncidence, float blur);
 // value into `count` floats (the raster buffers start at the empty depth).
 gpu::Status fillFloats(float* data, std::int64_t count, float value);
 gpu::Status fillInts(std::int32_t* data, std::int64_t count, std::int32_t value);

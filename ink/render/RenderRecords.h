@@ -1,8 +1,8 @@
 #pragma once
 // The records the renderer's kernels see, field for field as the kernels,
 // the exporters and the finishing pass expect them: the camera, the density
-// grid, the light set, the two triangle records and the splat argument
-// record. All plain data, copied to the device by value.
+// grid, the light set, the two triangle records and the splat and finish
+// argument records. All plain data, copied to the device by value.
 #include <cstddef>
 #include <cstdint>
 
@@ -92,6 +92,53 @@ struct SplatArgs {
   const float* sceneDepth;  // 1 float per pixel, or null
 };
 
+// The by-value argument record of finishImage, in its fixed field order.
+struct FinishArgs {
+  Camera camera;
+  std::int32_t width, height;
+  float tanHalfFovY;
+  float radius;         // orb radius R
+  orb::Vec background;  // background colour
+  std::int32_t glass;
+  float glassReflect, glassRim, glassSpec;
+  float glassRadiusFactor;  // glass sphere radius Rg = R × factor
+  float glassIOR, glassThickness;
+  std::int32_t glassSolid;
+  float envIntensity;
+  float fogDensity;
+  orb::Vec fog;
+  float fogGlow;
+  LightSet lights;
+  const float* hdri;  // float RGB, row 0 at the top, or null
+  std::int32_t hdriWidth, hdriHeight;
+  float envRotation;  // radians
+  float hdriScale;    // envIntensity again, as the HDRI's scale
+  std::int32_t showEnvironment;
+  const float* backgroundImage;  // RGBA per pixel, or null
+  const float* matteDepth;       // pairs per pixel, or null
+  std::int32_t matteGlass;
+  const float* passAccumulator;  // 15 floats per pixel, or null
+  float* passOutput;             // 24 floats per pixel, or null
+  std::int32_t transparent;      // background mode 1
+  std::int32_t alphaMode, reflMode;
+  orb::Vec reflection;  // reflection colour
+  const SceneTriangle* sceneTriangles;
+  const float* sceneDepth;           // or null
+  const std::int32_t* sceneIndex;    // or null
+  float catcherStrength, sceneAmbient;
+  GridInfo grid;
+  const float* density;
+  float shadowScale;  // mean absorption × shadow
+  float bgPlane;      // R × bgDistance
+  const float* causticMaps;  // resolution² floats per light, or null
+  std::int32_t causticResolution;
+  float causticHalfSize, floorHeight, causticStrength, causticRadius, causticInk;
+  std::int32_t bubbleCount;
+  float bubbleSize, bubbleSizeVar, bubbleRise, bubbleWobble, bubbleShine;
+  float time;  // seconds
+  std::int32_t seedHash;
+};
+
 static_assert(sizeof(Camera) == 13 * 4);
 static_assert(sizeof(GridInfo) == 3 * 4);
 static_assert(sizeof(LightSet) == 4 + 2 * kMaxLights * 12);
@@ -121,5 +168,25 @@ static_assert(offsetof(SplatArgs, inkParams) >= offsetof(SplatArgs, rampEnd) + 1
 static_assert(offsetof(SplatArgs, time) == offsetof(SplatArgs, inkParams) + sizeof(Params));
 static_assert(offsetof(SplatArgs, matteDepth) > offsetof(SplatArgs, time));
 static_assert(offsetof(SplatArgs, sceneDepth) == offsetof(SplatArgs, matteDepth) + sizeof(float*));
+
+// The finish record's groups follow one another in the fixed order.
+static_assert(offsetof(FinishArgs, width) == sizeof(Camera));
+static_assert(offsetof(FinishArgs, radius) == offsetof(FinishArgs, tanHalfFovY) + 4);
+static_assert(offsetof(FinishArgs, glass) == offsetof(FinishArgs, background) + 12);
+static_assert(offsetof(FinishArgs, envIntensity) == offsetof(FinishArgs, glass) + 8 * 4);
+static_assert(offsetof(FinishArgs, fogGlow) == offsetof(FinishArgs, fogDensity) + 16);
+static_assert(offsetof(FinishArgs, lights) == offsetof(FinishArgs, fogGlow) + 4);
+static_assert(offsetof(FinishArgs, hdri) >= offsetof(FinishArgs, lights) + sizeof(LightSet));
+static_assert(offsetof(FinishArgs, showEnvironment) == offsetof(FinishArgs, hdri) + sizeof(float*) + 4 * 4);
+static_assert(offsetof(FinishArgs, matteGlass) == offsetof(FinishArgs, matteDepth) + sizeof(float*));
+static_assert(offsetof(FinishArgs, passOutput) == offsetof(FinishArgs, passAccumulator) + sizeof(float*));
+static_assert(offsetof(FinishArgs, transparent) == offsetof(FinishArgs, passOutput) + sizeof(float*));
+static_assert(offsetof(FinishArgs, reflection) == offsetof(FinishArgs, transparent) + 3 * 4);
+static_assert(offsetof(FinishArgs, sceneIndex) == offsetof(FinishArgs, sceneTriangles) + 2 * sizeof(float*));
+static_assert(offsetof(FinishArgs, sceneAmbient) == offsetof(FinishArgs, catcherStrength) + 4);
+static_assert(offsetof(FinishArgs, grid) == offsetof(FinishArgs, sceneAmbient) + 4);
+static_assert(offsetof(FinishArgs, bgPlane) == offsetof(FinishArgs, shadowScale) + 4);
+static_assert(offsetof(FinishArgs, causticInk) == offsetof(FinishArgs, causticResolution) + 5 * 4);
+static_assert(offsetof(FinishArgs, seedHash) == offsetof(FinishArgs, bubbleCount) + 7 * 4);
 
 }  // namespace ink

@@ -14,9 +14,10 @@
 
 namespace ink {
 
-// Test hook: the n-th host image or grid download from now (1 = the next)
-// finds no host memory; 0 disarms. Makes the renderer's "not enough system
-// memory" paths reachable on any machine.
+// Test hook: the n-th host image or grid download, or host copy of a frame
+// being written, from now (1 = the next) finds no host memory; 0 disarms.
+// Makes the renderer's "not enough system memory" paths reachable on any
+// machine.
 namespace renderFaults {
 void failHostAllocation(int n);
 bool hostAllocationFaultDue();
