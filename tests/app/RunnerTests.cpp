@@ -550,7 +550,7 @@ TEST(RunnerTest, ViewportShowsParticlesMovedByTheirSpaceWarps) {
 }
 
 TEST(RunnerTest, ParticlesWritesExactlyTheEvaluatedParticles) {
-  const auto dir = std::filesystem::temp_directory_path() / "orbink_particles_test";
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_ink_particles_test";
   std::filesystem::create_directories(dir);
   const auto scene = dir / "ink.json", bin = dir / "ink.bin", ply = dir / "ink.ply";
   std::ofstream(scene) << R"({"nodes": [
