@@ -19,7 +19,7 @@ constexpr int kCrossArm = 1;  // pixels each side of a particle's centre
 const Color kBackground{0.22f, 0.22f, 0.24f};
 
 Color wireColour(DWORD c) {
-  return {(c & 0xFF) / 255.f, ((c >> 8) & 0xFF) / 255.f, ((c >> 16) & 0xFF) / 255.f};
+  return {GetRValue(c) / 255.f, GetGValue(c) / 255.f, GetBValue(c) / 255.f};
 }
 }  // namespace
 

@@ -30,8 +30,7 @@ orb::Vec faceColour(INode& node, int materialId) {
   Mtl* mtl = node.GetMtl();
   if (!mtl) {
     const DWORD wire = node.GetWireColor();
-    return {static_cast<float>(wire & 0xFF) / 255.f, static_cast<float>((wire >> 8) & 0xFF) / 255.f,
-            static_cast<float>((wire >> 16) & 0xFF) / 255.f};
+    return {GetRValue(wire) / 255.f, GetGValue(wire) / 255.f, GetBValue(wire) / 255.f};
   }
   if (const int subs = mtl->NumSubMtls(); subs > 0)
     if (Mtl* sub = mtl->GetSubMtl(materialId % subs)) return vec(sub->GetDiffuse());

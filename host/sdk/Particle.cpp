@@ -41,7 +41,7 @@ int SimpleParticle::Display(TimeValue t, INode* node, ViewExp* vpt, int) {
   GraphicsWindow* gw = vpt->getGW();
   gw->setTransform(node->GetObjectTM(t));
   const DWORD wire = node->GetWireColor();
-  gw->setColor(LINE_COLOR, (wire & 0xFF) / 255.f, ((wire >> 8) & 0xFF) / 255.f, ((wire >> 16) & 0xFF) / 255.f);
+  gw->setColor(LINE_COLOR, GetRValue(wire) / 255.f, GetGValue(wire) / 255.f, GetBValue(wire) / 255.f);
   const auto count = static_cast<DWORD>(mesh.verts.size());
   for (const Face& f : mesh.faces) {
     for (int e = 0; e < 3; ++e) {

@@ -81,3 +81,8 @@ inline unsigned RGBToWireColor(float r, float g, float b) {
   auto byte = [](float v) { return static_cast<unsigned>(std::lround(std::fmin(std::fmax(v, 0.f), 1.f) * 255.f)); };
   return byte(r) | (byte(g) << 8) | (byte(b) << 16);
 }
+
+// The red, green and blue bytes of a 0x00BBGGRR colour word.
+inline unsigned char GetRValue(unsigned rgb) { return static_cast<unsigned char>(rgb & 0xFF); }
+inline unsigned char GetGValue(unsigned rgb) { return static_cast<unsigned char>((rgb >> 8) & 0xFF); }
+inline unsigned char GetBValue(unsigned rgb) { return static_cast<unsigned char>((rgb >> 16) & 0xFF); }

@@ -21,6 +21,10 @@
 #include "ink/material/InkMtl.h"
 #include "ink/material/InkMtlParams.h"
 #include "ink/RenderParamsGathering.h"
+#include "ink/render/Projection.h"
+#include "ink/render/RenderCamera.h"
+#include "ink/render/RenderHost.h"
+#include "ink/render/RenderOutput.h"
 #include "ink/SceneTriangleGathering.h"
 #include "orb/OrbMeshBuffers.h"
 #include "orb/OrbObject.h"
@@ -386,6 +390,51 @@ TEST_F(RenderGatheringTest, AssemblySourcesAndContainersWidenTheScene) {
   EXPECT_FALSE(s.glass);
   EXPECT_NEAR(s.sceneExtent, 1.02f * ink->Evaluation().container().grid.largestCoordinate(), 1e-3f);
   EXPECT_GE(s.sceneExtent, 80.f);
+}
+
+// The gathered scene through the renderer: the ink, lit from above, darkens
+// the floor catcher below it.
+TEST_F(RenderGatheringTest, TheGatheredFloorCatchesTheInksShadow) {
+  pb.SetValue(pid::renderCount, 0, 20000);
+  pb.SetValue(pid::useSceneLights, 0, 1);
+  pb.SetValue(pid::glass, 0, 0);
+  pb.SetValue(pid::caustics, 0, 0);
+  pb.SetValue(pid::gridRes, 0, 64);
+  INode* sun = light(L"Sun", DIR_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 0));  // shining straight down
+  (void)sun;
+  INode* floor = core.CreateObjectNode(new host::PlaneObject(400, 400), L"Floor");
+  floor->Transform().position.SetConstant(Point3(0, 0, -60));
+  pb.Append(pid::shadowCatchers, 1, &floor);
+  auto* cameraObject = new GenCamera();
+  INode* camera = core.CreateObjectNode(cameraObject, L"Cam");
+  camera->Transform().position.SetConstant(Point3(0, -260, 120));
+  camera->Transform().targetPoint = Track<Point3>(Point3(0, 0, -30));
+
+  ink::EvaluatedSources sources;
+  ASSERT_TRUE(ink->Evaluate(0, ink::EvalMode::Render, sources)) << ink->StatusText();
+  ink::RenderSettings s;
+  constexpr int W = 240, H = 180;
+  ASSERT_TRUE(ink->GatherRender(0, W, H, &sources, s));
+  const Matrix3 cameraTM = camera->GetNodeTM(0), inkTM = inkNode->GetNodeTM(0);
+  const std::optional<ink::Camera> view = ink::buildCamera(&cameraTM, &inkTM, ink::cameraFieldOfView(camera, 0));
+  ASSERT_TRUE(view.has_value());
+  s.camera = *view;
+  ink::RenderHost host;
+  std::vector<float> image;
+  std::string status;
+  ASSERT_TRUE(host.render(s, {}, sources.sources, sources.weights, image, nullptr, status)) << status;
+  ASSERT_TRUE(ink::writeFrame(std::string(::testing::TempDir()) + "gathered_catcher.png", image, {}, W, H, {}, status));
+
+  const float tanY = static_cast<float>(H) * s.camera.tanHalfFov / static_cast<float>(W);
+  auto luminance = [&](orb::Vec p) {
+    const ink::ScreenPoint q = ink::project(s.camera, tanY, W, H, p);
+    const std::size_t pixel = static_cast<std::size_t>(std::lround(q.y)) * W + static_cast<std::size_t>(std::lround(q.x));
+    return image[4 * pixel] + image[4 * pixel + 1] + image[4 * pixel + 2];
+  };
+  // Under the orb's edge (seen past the ink) against the open floor beside it.
+  const float shadowed = luminance({0.f, 45.f, -60.f}), open = luminance({150.f, 45.f, -60.f});
+  EXPECT_GT(open, 0.f);
+  EXPECT_LT(shadowed, 0.8f * open) << shadowed << " vs " << open;
 }
 
 }  // namespace
