@@ -8,6 +8,7 @@
 
 #include "gpu/Device.h"
 #include "gpu/FirstError.h"
+#include "ink/sim/DeviceCopy.h"
 #include "ink/sim/GpuContext.h"
 #include "ink/sim/OrbInkKernels.h"
 
@@ -45,18 +46,6 @@ std::vector<float> areaTable(const std::vector<Tri>& triangles) {
   }
   for (float& entry : table) entry = total > 0.0 ? static_cast<float>(entry / total) : 1.f;
   return table;
-}
-
-template <class T>
-gpu::Status upload(T* device, const T* host, std::int64_t count) {
-  if (count <= 0) return gpu::Success;
-  return gpu::memcpy(device, host, sizeof(T) * static_cast<std::size_t>(count), gpu::CopyKind::HostToDevice);
-}
-
-template <class T>
-gpu::Status download(T* host, const T* device, std::int64_t count) {
-  if (count <= 0) return gpu::Success;
-  return gpu::memcpy(host, device, sizeof(T) * static_cast<std::size_t>(count), gpu::CopyKind::DeviceToHost);
 }
 
 }  // namespace
