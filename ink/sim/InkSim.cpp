@@ -10,6 +10,7 @@
 #include "gpu/FirstError.h"
 #include "ink/sim/DeviceCopy.h"
 #include "ink/sim/GpuContext.h"
+#include "ink/sim/StreamSteps.h"
 #include "ink/sim/OrbInkKernels.h"
 
 namespace ink {
@@ -267,15 +268,8 @@ bool InkSim::advanceResident(float t, std::string& error) {
 
 bool InkSim::advance(float t, std::string& error) {
   std::lock_guard lock(gpuLock());
-  if (!configured_) {
-    error = "not configured";
-    return false;
-  }
-  if (!std::isfinite(t)) {
-    error = "invalid time";  // a NaN or infinite time would give no step count
-    return false;
-  }
-  if (hasState_ && time_ == t) return true;
+  const AdvanceStart start = advanceStart(configured_, hasState_, time_, t, error);
+  if (start != AdvanceStart::Run) return start == AdvanceStart::AlreadyThere;
   const auto started = std::chrono::steady_clock::now();
   const bool ok = streamed_ ? advanceStreamed(t, error) : advanceResident(t, error);
   lastAdvanceSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -307,12 +301,7 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
     chunk.count = n;
     chunk.first = a;
     chunk.rest = haveRest ? rest_.data() : nullptr;
-    const bool more = sink(chunk);
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
-    if (!more) return sinkStopped(error);
+    if (!deliverBatch(sink, chunk, error)) return false;
   }
   return true;
 }

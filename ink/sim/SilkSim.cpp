@@ -7,6 +7,7 @@
 #include "gpu/FirstError.h"
 #include "ink/sim/DeviceCopy.h"
 #include "ink/sim/GpuContext.h"
+#include "ink/sim/StreamSteps.h"
 #include "ink/sim/InkSim.h"
 #include "ink/sim/SourceKernels.h"
 
@@ -111,12 +112,7 @@ bool SilkSim::stream(const ChunkSink& sink, std::string& error) {
     chunk.first = a;
     chunk.rest = texture;
     chunk.kind = 1;
-    const bool more = sink(chunk);
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
-    if (!more) return sinkStopped(error);
+    if (!deliverBatch(sink, chunk, error)) return false;
   }
   return true;
 }

@@ -9,6 +9,7 @@
 #include "gpu/FirstError.h"
 #include "ink/sim/DeviceCopy.h"
 #include "ink/sim/GpuContext.h"
+#include "ink/sim/StreamSteps.h"
 #include "ink/sim/SourceKernels.h"
 
 namespace ink {
@@ -81,15 +82,8 @@ bool SwirlSim::configure(const SwirlParams& params, const std::vector<swirl::Fra
 
 bool SwirlSim::advance(float t, std::string& error) {
   std::lock_guard lock(gpuLock());
-  if (!configured_) {
-    error = "not configured";
-    return false;
-  }
-  if (!std::isfinite(t)) {
-    error = "invalid time";  // a NaN or infinite time would give no step count
-    return false;
-  }
-  if (hasState_ && time_ == t) return true;
+  const AdvanceStart start = advanceStart(configured_, hasState_, time_, t, error);
+  if (start != AdvanceStart::Run) return start == AdvanceStart::AlreadyThere;
   const auto started = std::chrono::steady_clock::now();
   gpu::FirstError device;
   device.check(swirlKernel(params_, track_.data(), positions_.data(), velocities_.data(), weights_.data(), count_,
@@ -125,13 +119,7 @@ bool SwirlSim::stream(const ChunkSink& sink, std::string& error) {
   chunk.positions = inkPositions_.data();
   chunk.weights = weights_.data();
   chunk.count = count_;
-  const bool more = sink(chunk);
-  gpu::FirstError device;
-  if (!device.synchronize()) {
-    error = device.text();
-    return false;
-  }
-  return more || sinkStopped(error);
+  return deliverBatch(sink, chunk, error);
 }
 
 ChunkSource SwirlSim::source() {

@@ -4,56 +4,29 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdlib>
 
+#include "InkEvaluationFixture.h"
 #include "forces/VortexObject.h"
 #include "forces/VortexParams.h"
-#include "gpu/Device.h"
 #include "host/runtime/Geometry.h"
-#include "host/sdk/Interface.h"
-#include "host/sdk/Node.h"
-#include "host/sdk/ParamBlock2.h"
-#include "ink/InkObject.h"
-#include "ink/InkParams.h"
 #include "orb/OrbObject.h"
 #include "orb/OrbParams.h"
 
 namespace {
-namespace pid = ink::param;
-using ink::EvalMode;
-
-constexpr TimeValue kFrame = 160;  // 30 frames per second
 
 template <class T>
 T* create(ClassDesc2* desc) {
   return static_cast<T*>(static_cast<Animatable*>(desc->Create(FALSE)));
 }
 
-struct SilkSwirlEvaluationTest : ::testing::Test {
-  Interface& core = *GetCOREInterface();
-  InkObject* ink = create<InkObject>(GetInkDesc());
-  INode* inkNode = core.CreateObjectNode(ink, L"Ink");
-  IParamBlock2& pb = *ink->GetParamBlock(0);
-  ink::EvaluatedSources out;
-
+struct SilkSwirlEvaluationTest : InkEvaluationTest {
   void SetUp() override {
-    core.SetFrameRate(30);
-    core.SetAnimRange(Interval(0, 30 * kFrame));
-    pb.SetValue(pid::viewportCount, 0, 1000);
-    pb.SetValue(pid::renderCount, 0, 3000);
-    pb.SetValue(pid::surfaceCount, 0, 2);
-    pb.SetValue(pid::volumeCount, 0, 1);
+    InkEvaluationTest::SetUp();
     pb.SetValue(pid::silkViewport, 0, 500);
     pb.SetValue(pid::silkCount, 0, 2000);
     pb.SetValue(pid::swirlViewport, 0, 300);
     pb.SetValue(pid::swirlCount, 0, 600);
   }
-  void TearDown() override {
-    gpu::faults::reset();
-    unsetenv("ORB_INK_MAX_RESIDENT");
-    core.ResetScene();
-  }
-  bool evaluate(TimeValue t, EvalMode mode = EvalMode::Viewport) { return ink->Evaluate(t, mode, out); }
   INode* orbNode() {
     OrbObject* orb = create<OrbObject>(GetOrbDesc());
     orb->pblock2->SetValue(orb::param::loopSeconds, 0, 0.5f);
@@ -61,11 +34,7 @@ struct SilkSwirlEvaluationTest : ::testing::Test {
     orb->pblock2->SetValue(orb::param::useCUDA, 0, false);
     return core.CreateObjectNode(orb, L"Orb");
   }
-  INode* vortexNode(Point3 position) {
-    INode* node = core.CreateObjectNode(create<VortexObject>(GetVortexDesc()), L"Vortex");
-    node->Transform().position.SetConstant(position);
-    return node;
-  }
+  INode* vortexNode(Point3 position) { return meshNode(create<VortexObject>(GetVortexDesc()), L"Vortex", position); }
   std::vector<Point3> viewport(TimeValue t) { return ink->ViewportParticles(t); }
 };
 
