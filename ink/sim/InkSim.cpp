@@ -291,17 +291,13 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
     if (streamed_ && device.check(upload(positions_.data(), hostPositions_.data() + a, n)))
       device.check(upload(weights_.data(), hostWeights_.data() + a, n));
     if (haveRest && device.ok()) device.check(restKernel(params_, inputs, rest_.data(), a, n, time_), "launch failed");
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
     Chunk chunk;
     chunk.positions = positions_.data();
     chunk.weights = weights_.data();
     chunk.count = n;
     chunk.first = a;
     chunk.rest = haveRest ? rest_.data() : nullptr;
-    if (!deliverBatch(sink, chunk, error)) return false;
+    if (!deliverBatch(device, sink, chunk, error)) return false;
   }
   return true;
 }

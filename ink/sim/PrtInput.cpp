@@ -86,7 +86,7 @@ bool PrtInput::stream(const ChunkSink& sink, std::string& error) {
     chunk.first = a;
     chunk.colours = colours ? deviceColours_.data() : nullptr;
     chunk.emission = emission ? deviceEmission_.data() : nullptr;
-    if (!deliverBatch(sink, chunk, error)) return false;
+    if (!deliverBatch(device, sink, chunk, error)) return false;
   }
   return true;
 }

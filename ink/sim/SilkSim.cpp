@@ -101,10 +101,6 @@ bool SilkSim::stream(const ChunkSink& sink, std::string& error) {
     device.check(silkKernel(params_, triangles_.data(), areas_.data(), positions_.data(), weights_.data(), a, n,
                             texture),
                  "launch failed");
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
     Chunk chunk;
     chunk.positions = positions_.data();
     chunk.weights = weights_.data();
@@ -112,7 +108,7 @@ bool SilkSim::stream(const ChunkSink& sink, std::string& error) {
     chunk.first = a;
     chunk.rest = texture;
     chunk.kind = 1;
-    if (!deliverBatch(sink, chunk, error)) return false;
+    if (!deliverBatch(device, sink, chunk, error)) return false;
   }
   return true;
 }

@@ -27,12 +27,16 @@ inline AdvanceStart advanceStart(bool configured, bool hasState, float current, 
   return hasState && current == t ? AdvanceStart::AlreadyThere : AdvanceStart::Run;
 }
 
-// Hands one batch to the sink, then waits for the work the sink queued on
-// it, so that the source may reuse the batch's buffers. False when the
-// stream ends here: with the device's text, or the sink's stop.
-inline bool deliverBatch(const ChunkSink& sink, const Chunk& chunk, std::string& error) {
+// Waits for the work that filled one batch (queued on `device`), hands the
+// batch to the sink, then waits for the work the sink queued on it, so that
+// the source may reuse the batch's buffers. False when the stream ends here:
+// with the device's text, or the sink's stop.
+inline bool deliverBatch(gpu::FirstError& device, const ChunkSink& sink, const Chunk& chunk, std::string& error) {
+  if (!device.synchronize()) {
+    error = device.text();
+    return false;
+  }
   const bool more = sink(chunk);
-  gpu::FirstError device;
   if (!device.synchronize()) {
     error = device.text();
     return false;

@@ -119,7 +119,8 @@ bool SwirlSim::stream(const ChunkSink& sink, std::string& error) {
   chunk.positions = inkPositions_.data();
   chunk.weights = weights_.data();
   chunk.count = count_;
-  return deliverBatch(sink, chunk, error);
+  gpu::FirstError device;
+  return deliverBatch(device, sink, chunk, error);
 }
 
 ChunkSource SwirlSim::source() {

@@ -9,6 +9,7 @@
 #include "forces/VortexObject.h"
 #include "forces/VortexParams.h"
 #include "host/runtime/Geometry.h"
+#include "ink/sim/GpuContext.h"
 #include "orb/OrbObject.h"
 #include "orb/OrbParams.h"
 
@@ -22,6 +23,8 @@ T* create(ClassDesc2* desc) {
 struct SilkSwirlEvaluationTest : InkEvaluationTest {
   void SetUp() override {
     InkEvaluationTest::SetUp();
+    std::string device;
+    if (!ink::describeDevice(device)) GTEST_SKIP() << "the engines need a device: " << device;
     pb.SetValue(pid::silkViewport, 0, 500);
     pb.SetValue(pid::silkCount, 0, 2000);
     pb.SetValue(pid::swirlViewport, 0, 300);
