@@ -1,5 +1,6 @@
 #include "ink/SilkGathering.h"
 
+#include <algorithm>
 #include <cmath>
 #include <new>
 
