@@ -8,6 +8,7 @@
 #include "host/sdk/Types.h"
 #include "ink/InkParams.h"
 #include "ink/InkSimParams.h"
+#include "ink/SilkGathering.h"
 #include "ink/sim/GpuContext.h"
 #include "util/Math.h"
 
@@ -109,6 +110,55 @@ bool InkEvaluation::addInk(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMo
   return true;
 }
 
+const SilkSim* InkEvaluation::silkEngine(EvalMode mode) const {
+  const auto& slot = modes_[static_cast<int>(mode)];
+  return slot ? &slot->silk : nullptr;
+}
+
+const SwirlSim* InkEvaluation::swirlEngine(EvalMode mode) const {
+  const auto& slot = modes_[static_cast<int>(mode)];
+  return slot ? &slot->swirl : nullptr;
+}
+
+bool InkEvaluation::addSilk(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                            std::string& summary, std::string& status) {
+  namespace pid = param;
+  const std::int64_t n = engineCount(pb.GetInt(mode == EvalMode::Render ? pid::silkCount : pid::silkViewport, t));
+  if (!pb.GetINode(pid::silkSource, t) || n <= 0) return true;
+  SilkParams params;
+  std::vector<SilkTri> triangles;
+  if (!SampleSilk(pb, inkNode, t, n, params, triangles, status)) return false;
+  SilkSim& silk = engines(mode).silk;
+  std::string text;
+  if (!silk.configure(params, triangles, text) || !silk.ready()) {
+    // A source without batch buffers would only fail later, in every
+    // consumer: its configure's text ends the evaluation here instead.
+    status = text;
+    return false;
+  }
+  out.add(silk.source(), sourceWeight(pb.GetFloat(pid::radius, t), pb.GetFloat(pid::silkDensity, t), n), kSilkGroup,
+          n);
+  appendPart(summary, "silk " + std::to_string(n));
+  return true;
+}
+
+bool InkEvaluation::addSwirl(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                             std::string& summary, std::string& status) {
+  namespace pid = param;
+  const std::int64_t n = engineCount(pb.GetInt(mode == EvalMode::Render ? pid::swirlCount : pid::swirlViewport, t));
+  if (!pb.GetINode(pid::swirlSource, t) || n <= 0) return true;
+  SwirlParams params;
+  if (!SampleSwirl(pb, inkNode, t, n, rebuildSwirl_, swirlTrack_, params, status)) return false;
+  SwirlSim& swirl = engines(mode).swirl;
+  if (!swirl.configure(params, swirlTrack_.frames, status) ||
+      !swirl.advance(static_cast<float>(t) / kTicksPerSecond, status))
+    return false;
+  out.add(swirl.source(), sourceWeight(pb.GetFloat(pid::radius, t), pb.GetFloat(pid::swirlDensity, t), n),
+          kSwirlGroup, n);
+  appendPart(summary, "swirl " + std::to_string(n));
+  return true;
+}
+
 bool InkEvaluation::addPrtInput(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
                                 std::string& summary, std::string& status) {
   namespace pid = param;
@@ -143,12 +193,10 @@ bool InkEvaluation::evaluate(IParamBlock2& pb, INode* inkNode, TimeValue t, Eval
   try {
     if (pb.GetInt(pid::inkEnabled, t) && !addInk(pb, inkNode, t, mode, out, summary, status)) return false;
     const bool render = mode == EvalMode::Render;
-    // Extension points: the silk, swirl and water engines and the assemble
-    // wrapper join the list here, in this order.
-    if (pb.GetINode(pid::silkSource, t) && pb.GetInt(render ? pid::silkCount : pid::silkViewport, t) > 0)
-      appendMissingSource(summary, "silk");
-    if (pb.GetINode(pid::swirlSource, t) && pb.GetInt(render ? pid::swirlCount : pid::swirlViewport, t) > 0)
-      appendMissingSource(summary, "swirl");
+    if (!addSilk(pb, inkNode, t, mode, out, summary, status) || !addSwirl(pb, inkNode, t, mode, out, summary, status))
+      return false;
+    // Extension points: the water engine and the assemble wrapper join the
+    // list here, in this order.
     if (pb.GetInt(pid::plumeOn, t) && pb.GetInt(render ? pid::plumeCount : pid::plumeViewport, t) > 0)
       appendMissingSource(summary, "water ink");
     if (!addPrtInput(pb, inkNode, t, mode, out, summary, status)) return false;
@@ -178,7 +226,19 @@ std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* in
       points.reserve(ink.size() + static_cast<std::size_t>(e.prt.count()));
       for (const orb::Vec& p : ink) points.emplace_back(p.x, p.y, p.z);
     }
-    // Extension points: silk and swirl particles follow the ink here.
+    std::vector<orb::Vec> more;
+    const auto append = [&points, &more] {
+      points.reserve(points.size() + more.size());
+      for (const orb::Vec& p : more) points.emplace_back(p.x, p.y, p.z);
+    };
+    if (sources.has(kSilkGroup)) {
+      if (!downloadSilk(e.silk, e.silk.count(), more, status)) return {};
+      append();
+    }
+    if (sources.has(kSwirlGroup)) {
+      if (!downloadSwirl(e.swirl, e.swirl.count(), more, status)) return {};
+      append();
+    }
     if (sources.has(kPrtGroup)) {
       const std::vector<float>& xyz = e.prt.input().positions();
       for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) points.emplace_back(xyz[i], xyz[i + 1], xyz[i + 2]);

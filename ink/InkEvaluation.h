@@ -12,8 +12,11 @@
 #include "host/sdk/Time.h"
 #include "ink/PrtInputStage.h"
 #include "ink/SimGathering.h"
+#include "ink/SwirlGathering.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/InkSim.h"
+#include "ink/sim/SilkSim.h"
+#include "ink/sim/SwirlSim.h"
 
 class INode;
 class IParamBlock2;
@@ -73,16 +76,25 @@ class InkEvaluation {
   // The mode's engines, or null before its first evaluation.
   const InkSim* inkEngine(EvalMode mode) const;
   const PrtInputStage* prtStage(EvalMode mode) const;
+  const SilkSim* silkEngine(EvalMode mode) const;
+  const SwirlSim* swirlEngine(EvalMode mode) const;
+  const SwirlTrack& swirlTrack() const { return swirlTrack_; }
 
  private:
   struct ModeEngines {
     InkSim ink;
     PrtInputStage prt;
+    SilkSim silk;
+    SwirlSim swirl;
     std::int64_t containerBuilds = -1;  // the grid build the ink engine was configured with
   };
   ModeEngines& engines(EvalMode mode);
   bool addInk(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
               std::string& summary, std::string& status);
+  bool addSilk(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+               std::string& summary, std::string& status);
+  bool addSwirl(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                std::string& summary, std::string& status);
   bool addPrtInput(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
                    std::string& summary, std::string& status);
 
@@ -90,6 +102,7 @@ class InkEvaluation {
   VortexTrack track_;
   std::vector<Tri> emitters_;
   ContainerState container_;
+  SwirlTrack swirlTrack_;
   bool rebuildTrack_ = true;
   bool rebuildSwirl_ = true;
 };

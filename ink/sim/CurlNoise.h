@@ -74,6 +74,31 @@ ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
   return s;
 }
 
+// The noise value alone, for callers that need no gradient: the same
+// lattice, gradients and fade as gradientNoise, at a third of the work.
+ORB_HD inline float gradientNoiseValue(orb::Vec q, std::uint32_t salt) {
+  const float fx0 = floorf(q.x), fy0 = floorf(q.y), fz0 = floorf(q.z);
+  const auto ix = static_cast<std::uint32_t>(static_cast<std::int32_t>(fx0));
+  const auto iy = static_cast<std::uint32_t>(static_cast<std::int32_t>(fy0));
+  const auto iz = static_cast<std::uint32_t>(static_cast<std::int32_t>(fz0));
+  const float f[3] = {q.x - fx0, q.y - fy0, q.z - fz0};
+  const std::uint32_t hx[2] = {ix * 73856093u, (ix + 1u) * 73856093u};
+  const std::uint32_t hy[2] = {iy * 19349663u, (iy + 1u) * 19349663u};
+  const std::uint32_t hz[2] = {(iz * 83492791u) ^ salt, ((iz + 1u) * 83492791u) ^ salt};
+  float n[8];
+  for (int c = 0; c < 8; ++c) {
+    const int dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
+    const orb::Vec g = noiseGradient(mix32(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
+    n[c] = g.x * (f[0] - static_cast<float>(dx)) + g.y * (f[1] - static_cast<float>(dy)) +
+           g.z * (f[2] - static_cast<float>(dz));
+  }
+  const float u = quinticFade(f[0]), v = quinticFade(f[1]), w = quinticFade(f[2]);
+  const float x00 = n[0] + u * (n[1] - n[0]), x10 = n[2] + u * (n[3] - n[2]);
+  const float x01 = n[4] + u * (n[5] - n[4]), x11 = n[6] + u * (n[7] - n[6]);
+  const float y0 = x00 + v * (x10 - x00), y1 = x01 + v * (x11 - x01);
+  return y0 + w * (y1 - y0);
+}
+
 // Adds the curl-noise potential and its curl at p, time tau, to psi and v.
 ORB_HD inline void addCurlNoise(const Params& P, orb::Vec p, float tau, orb::Vec& psi, orb::Vec& v) {
   if (P.curlStrength == 0.f || P.curlOctaves < 1) return;

@@ -8,7 +8,9 @@
 
 #include "gpu/Device.h"
 #include "gpu/FirstError.h"
+#include "ink/sim/DeviceCopy.h"
 #include "ink/sim/GpuContext.h"
+#include "ink/sim/StreamSteps.h"
 #include "ink/sim/OrbInkKernels.h"
 
 namespace ink {
@@ -45,18 +47,6 @@ std::vector<float> areaTable(const std::vector<Tri>& triangles) {
   }
   for (float& entry : table) entry = total > 0.0 ? static_cast<float>(entry / total) : 1.f;
   return table;
-}
-
-template <class T>
-gpu::Status upload(T* device, const T* host, std::int64_t count) {
-  if (count <= 0) return gpu::Success;
-  return gpu::memcpy(device, host, sizeof(T) * static_cast<std::size_t>(count), gpu::CopyKind::HostToDevice);
-}
-
-template <class T>
-gpu::Status download(T* host, const T* device, std::int64_t count) {
-  if (count <= 0) return gpu::Success;
-  return gpu::memcpy(host, device, sizeof(T) * static_cast<std::size_t>(count), gpu::CopyKind::DeviceToHost);
 }
 
 }  // namespace
@@ -278,15 +268,8 @@ bool InkSim::advanceResident(float t, std::string& error) {
 
 bool InkSim::advance(float t, std::string& error) {
   std::lock_guard lock(gpuLock());
-  if (!configured_) {
-    error = "not configured";
-    return false;
-  }
-  if (!std::isfinite(t)) {
-    error = "invalid time";  // a NaN or infinite time would give no step count
-    return false;
-  }
-  if (hasState_ && time_ == t) return true;
+  const AdvanceStart start = advanceStart(configured_, hasState_, time_, t, error);
+  if (start != AdvanceStart::Run) return start == AdvanceStart::AlreadyThere;
   const auto started = std::chrono::steady_clock::now();
   const bool ok = streamed_ ? advanceStreamed(t, error) : advanceResident(t, error);
   lastAdvanceSeconds_ = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
@@ -308,22 +291,13 @@ bool InkSim::stream(const ChunkSink& sink, std::string& error) {
     if (streamed_ && device.check(upload(positions_.data(), hostPositions_.data() + a, n)))
       device.check(upload(weights_.data(), hostWeights_.data() + a, n));
     if (haveRest && device.ok()) device.check(restKernel(params_, inputs, rest_.data(), a, n, time_), "launch failed");
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
     Chunk chunk;
     chunk.positions = positions_.data();
     chunk.weights = weights_.data();
     chunk.count = n;
     chunk.first = a;
     chunk.rest = haveRest ? rest_.data() : nullptr;
-    const bool more = sink(chunk);
-    if (!device.synchronize()) {
-      error = device.text();
-      return false;
-    }
-    if (!more) return sinkStopped(error);
+    if (!deliverBatch(device, sink, chunk, error)) return false;
   }
   return true;
 }

@@ -5,6 +5,7 @@
 
 #include "gpu/FirstError.h"
 #include "ink/sim/GpuContext.h"
+#include "ink/sim/StreamSteps.h"
 
 namespace ink {
 
@@ -85,12 +86,7 @@ bool PrtInput::stream(const ChunkSink& sink, std::string& error) {
     chunk.first = a;
     chunk.colours = colours ? deviceColours_.data() : nullptr;
     chunk.emission = emission ? deviceEmission_.data() : nullptr;
-    const bool more = sink(chunk);
-    if (!device.synchronize()) {  // the consumer's work on this batch ends before the buffers are reused
-      error = device.text();
-      return false;
-    }
-    if (!more) return sinkStopped(error);
+    if (!deliverBatch(device, sink, chunk, error)) return false;
   }
   return true;
 }

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <numbers>
 
+#include "InkEvaluationFixture.h"
 #include "gpu/Device.h"
 #include "host/runtime/Geometry.h"
 #include "host/sdk/Interface.h"
@@ -19,46 +20,6 @@
 #include "tests/formats/prt/PrtTestSupport.h"
 
 namespace {
-namespace pid = ink::param;
-using ink::EvalMode;
-
-constexpr TimeValue kFrame = 160;  // 30 frames per second
-
-struct InkEvaluationTest : ::testing::Test {
-  Interface& core = *GetCOREInterface();
-  InkObject* ink = static_cast<InkObject*>(static_cast<Animatable*>(GetInkDesc()->Create(FALSE)));
-  INode* inkNode = core.CreateObjectNode(ink, L"Ink");
-  IParamBlock2& pb = *ink->GetParamBlock(0);
-  ink::EvaluatedSources out;
-
-  void SetUp() override {
-    core.SetFrameRate(30);
-    core.SetAnimRange(Interval(0, 30 * kFrame));
-    pb.SetValue(pid::viewportCount, 0, 1000);
-    pb.SetValue(pid::renderCount, 0, 3000);
-    pb.SetValue(pid::surfaceCount, 0, 2);
-    pb.SetValue(pid::volumeCount, 0, 1);
-  }
-  void TearDown() override {
-    gpu::faults::reset();
-    unsetenv("ORB_INK_MAX_RESIDENT");
-    core.ResetScene();
-  }
-  bool evaluate(TimeValue t, EvalMode mode = EvalMode::Viewport) { return ink->Evaluate(t, mode, out); }
-  INode* meshNode(Object* obj, const MCHAR* name, Point3 position) {
-    INode* node = core.CreateObjectNode(obj, name);
-    node->Transform().position.SetConstant(position);
-    return node;
-  }
-  std::vector<orb::Vec> download(EvalMode mode) {
-    std::vector<orb::Vec> positions;
-    std::string error;
-    EXPECT_TRUE(ink::downloadInk(const_cast<ink::InkSim&>(*ink->Evaluation().inkEngine(mode)), 1 << 30, positions,
-                                 nullptr, error))
-        << error;
-    return positions;
-  }
-};
 
 TEST_F(InkEvaluationTest, EverySourceOffSaysSoAndFails) {
   pb.SetValue(pid::inkEnabled, 0, 0);
