@@ -15,7 +15,6 @@ namespace {
 // The host's own sphere primitive.
 constexpr Class_ID kHostSphereClassId{0x11, 0};
 
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
 
 bool shapeOf(INode& node, TimeValue t, const Matrix3& toInk, AssembleShape& shape) {
   Object* obj = node.EvalWorldState(t).obj;
@@ -25,8 +24,8 @@ bool shapeOf(INode& node, TimeValue t, const Matrix3& toInk, AssembleShape& shap
   if (box.IsEmpty()) return false;
   const Matrix3 local = node.GetObjectTM(t) * toInk;
   const Point3 half = (box.pmax - box.pmin) * 0.5f;
-  shape.centre = vec(box.Center() * local);
-  for (int k = 0; k < 3; ++k) shape.axis[k] = vec(local.GetRow(k) * half[k]);
+  shape.centre = inkVec(box.Center() * local);
+  for (int k = 0; k < 3; ++k) shape.axis[k] = inkVec(local.GetRow(k) * half[k]);
   const Class_ID id = obj->ClassID();
   shape.ellipsoid = id == kHostSphereClassId || id == kOrbClassId ? 1 : 0;
   return true;
@@ -44,7 +43,7 @@ AssembleParams assembleRecord(IParamBlock2& pb, INode* inkNode, TimeValue t) {
   a.noise = pb.GetFloat(pid::assembleNoise, t);
   a.smoke = pb.GetFloat(pid::assembleSmoke, t);
   a.smokeScale = pb.GetFloat(pid::assembleSmokeScale, t);
-  a.time = static_cast<float>(t) / 4800.f;
+  a.time = secondsAt(t);
   a.radius = pb.GetFloat(pid::radius, t);
   a.seedMix = static_cast<std::int32_t>(static_cast<std::uint32_t>(pb.GetInt(pid::seed, t)) * 7919u + 13u);
   const Matrix3 toInk = worldToInk(inkNode, t);

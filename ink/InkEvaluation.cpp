@@ -15,7 +15,6 @@
 namespace ink {
 
 namespace {
-constexpr float kTicksPerSecond = 4800.f;
 constexpr const char* kNotBuilt = " not available in this build";
 
 // Summary parts are joined with ", ".
@@ -30,10 +29,6 @@ void appendMissingSource(std::string& summary, const char* name) { appendPart(su
 
 std::int64_t engineCount(std::int64_t n) { return std::clamp<std::int64_t>(n, 0, kMaxEngineCount); }
 
-std::string blockString(IParamBlock2& pb, ParamID id, TimeValue t) {
-  const MCHAR* s = pb.GetStr(id, t);
-  return s ? host::narrow(s) : std::string();
-}
 }  // namespace
 
 void EvaluatedSources::clear() { *this = EvaluatedSources{}; }
@@ -103,7 +98,7 @@ bool InkEvaluation::addInk(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMo
   if (e.containerBuilds != container_.grid.builds()) e.ink.requireReconfigure();
   if (!e.ink.configure(params, track_.tubes, emitters_, status)) return false;
   e.containerBuilds = container_.grid.builds();
-  if (!e.ink.advance(static_cast<float>(t) / kTicksPerSecond, status)) return false;
+  if (!e.ink.advance(secondsAt(t), status)) return false;
 
   out.add(e.ink.source(), sourceWeight(params.radius, pb.GetFloat(pid::density, t), n), kInkGroup, n);
   appendPart(summary, e.ink.statusText());
@@ -151,7 +146,7 @@ bool InkEvaluation::addSwirl(IParamBlock2& pb, INode* inkNode, TimeValue t, Eval
   if (!SampleSwirl(pb, inkNode, t, n, rebuildSwirl_, swirlTrack_, params, status)) return false;
   SwirlSim& swirl = engines(mode).swirl;
   if (!swirl.configure(params, swirlTrack_.frames, status) ||
-      !swirl.advance(static_cast<float>(t) / kTicksPerSecond, status))
+      !swirl.advance(secondsAt(t), status))
     return false;
   out.add(swirl.source(), sourceWeight(pb.GetFloat(pid::radius, t), pb.GetFloat(pid::swirlDensity, t), n),
           kSwirlGroup, n);
@@ -163,7 +158,7 @@ bool InkEvaluation::addPrtInput(IParamBlock2& pb, INode* inkNode, TimeValue t, E
                                 std::string& summary, std::string& status) {
   namespace pid = param;
   PrtInputRequest request;
-  request.pattern = blockString(pb, pid::prtInFile, t);
+  request.pattern = paramText(pb, pid::prtInFile, t);
   if (!pb.GetInt(pid::prtInOn, t) || request.pattern.empty()) return true;
   request.frame = t / sceneTiming().ticksPerFrame + pb.GetInt(pid::prtInFrameOffset, t);
   request.limit = pb.GetInt(mode == EvalMode::Render ? pid::prtInLimit : pid::prtInViewport, t);

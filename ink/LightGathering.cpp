@@ -14,7 +14,6 @@
 namespace ink {
 
 namespace {
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
 
 bool listed(IParamBlock2& pb, TimeValue t, INode* node) {
   for (int k = 0; k < pb.Count(param::lightObjects); ++k)
@@ -43,7 +42,7 @@ bool lightOf(INode* node, TimeValue t, bool isListed, bool filtered, const Matri
   if (state.type == AMBIENT_LIGHT || (!state.on && !isListed)) return false;
   const Matrix3 local = node->GetNodeTM(t) * toInk;
   const bool directional = state.type == DIR_LIGHT || state.type == TDIR_LIGHT;
-  const orb::Vec towards = vec(directional ? local.GetRow(2) : local.GetTrans());
+  const orb::Vec towards = inkVec(directional ? local.GetRow(2) : local.GetTrans());
   const float length = util::length(towards);
   if (!(length >= 1e-6f)) return false;
   out.direction = towards * (1.f / length);
@@ -76,7 +75,7 @@ std::vector<RenderLight> gatherSceneLights(IParamBlock2& pb, INode* inkNode, Tim
 orb::Vec defaultLightDirection(IParamBlock2& pb, INode* inkNode, TimeValue t, orb::Vec fallback) {
   INode* node = pb.GetINode(param::lightObject, t);
   if (!node) return fallback;
-  const orb::Vec p = vec(node->GetNodeTM(t).GetTrans() * worldToInk(inkNode, t));
+  const orb::Vec p = inkVec(node->GetNodeTM(t).GetTrans() * worldToInk(inkNode, t));
   const float length = util::length(p);
   return length > 1e-4f ? p * (1.f / length) : fallback;
 }

@@ -16,6 +16,7 @@
 #include "ink/LightGathering.h"
 #include "ink/RenderParamsGathering.h"
 #include "ink/SceneTriangleGathering.h"
+#include "ink/SimGathering.h"
 
 namespace ink {
 
@@ -48,7 +49,7 @@ bool RenderGathering::gather(IParamBlock2& pb, INode* inkNode, TimeValue t, int 
     mattes_ = gatherMatteTriangles(pb, inkNode, t);
     colourMap_ = bakeInkColourMap(pb, t);
     applyParticleMaterial(pb, t, s, colourMap_);
-    hdri_.update(host::narrow(pb.GetStr(param::envFile, t) ? pb.GetStr(param::envFile, t) : _M("")));
+    hdri_.update(paramText(pb, param::envFile, t));
     groups_.clear();
     idBases_.clear();
     if (sources)

@@ -4,6 +4,7 @@
 
 #include "host/sdk/ParamBlock2.h"
 #include "ink/InkParams.h"
+#include "ink/SimGathering.h"
 #include "util/Math.h"
 
 namespace ink {
@@ -74,7 +75,7 @@ void readRenderParams(IParamBlock2& pb, TimeValue t, RenderSettings& s) {
   for (const IntField& f : kInts) s.*f.field = pb.GetInt(f.id, t);
   for (const BoolField& f : kBools) s.*f.field = pb.GetInt(f.id, t) != 0;
   s.passes = pb.GetInt(pid::renderPasses, t) != 0 ? 1 : 0;
-  s.time = static_cast<float>(t) / 4800.f;
+  s.time = secondsAt(t);
   s.seedHash = static_cast<std::int32_t>(static_cast<std::uint32_t>(pb.GetInt(pid::seed, t)) * 747796405u - 1403630843u);
   s.envRotation = pb.GetFloat(pid::envRotation, t) * util::kDegToRad;
   colourMapMode(pb.GetInt(pid::colorMode, t), s.mapMode, s.mapAxis);

@@ -12,8 +12,7 @@
 namespace ink {
 
 namespace {
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
-orb::Vec vec(const Color& c) { return {c.r, c.g, c.b}; }
+orb::Vec colourOf(const Color& c) { return {c.r, c.g, c.b}; }
 
 // Calls visit(node) for the visible nodes of a node list.
 template <class Visit>
@@ -33,8 +32,8 @@ orb::Vec faceColour(INode& node, int materialId) {
     return {GetRValue(wire) / 255.f, GetGValue(wire) / 255.f, GetBValue(wire) / 255.f};
   }
   if (const int subs = mtl->NumSubMtls(); subs > 0)
-    if (Mtl* sub = mtl->GetSubMtl(materialId % subs)) return vec(sub->GetDiffuse());
-  return vec(mtl->GetDiffuse());
+    if (Mtl* sub = mtl->GetSubMtl(materialId % subs)) return colourOf(sub->GetDiffuse());
+  return colourOf(mtl->GetDiffuse());
 }
 
 // Calls visit(face, a, b, c) for the faces of `node` the renderer takes:
@@ -59,7 +58,7 @@ std::vector<SceneTriangle> gatherSceneTriangles(IParamBlock2& pb, INode* inkNode
     forEachVisibleNode(pb, list, t, [&](INode& node) {
       forEachShownFace(node, t, toInk, [&](int id, const Point3& a, const Point3& b, const Point3& c) {
         if (triangles.size() >= kMaxSceneTriangles) return false;
-        triangles.push_back({vec(a), vec(b), vec(c), faceColour(node, id), kind});
+        triangles.push_back({inkVec(a), inkVec(b), inkVec(c), faceColour(node, id), kind});
         return true;
       });
     });
@@ -74,7 +73,7 @@ std::vector<MatteTriangle> gatherMatteTriangles(IParamBlock2& pb, INode* inkNode
       const common::NodeTriMesh mesh(node, t);
       mesh.forEachFace(node.GetObjectTM(t) * toInk, [&](std::size_t, const Point3& a, const Point3& b, const Point3& c) {
         if (triangles.size() >= kMaxMatteTriangles) return false;
-        triangles.push_back({vec(a), vec(b), vec(c), kind});
+        triangles.push_back({inkVec(a), inkVec(b), inkVec(c), kind});
         return true;
       });
     });

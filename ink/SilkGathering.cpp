@@ -13,12 +13,10 @@
 namespace ink {
 
 namespace {
-constexpr float kTicksPerSecond = 4800.f;
 // The glass orb of this library and the material ids of its veil surfaces.
 const Class_ID kOrbClassId(0x5B7E2C91, 0x3FA8D4E6);
 constexpr MtlID kVeilFront = 2, kVeilBack = 3;
 
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
 
 bool noCloth(std::string& status) {
   status = "silk: pick a cloth source (an Iridel object or a UV mesh)";
@@ -61,9 +59,9 @@ bool SampleSilk(IParamBlock2& pb, INode* inkNode, TimeValue t, std::int64_t coun
                         const MtlID id = cloth.mesh()->faces[f].getMatID();
                         if (veilsOnly && id != kVeilFront && id != kVeilBack) return true;
                         SilkTri tri{};
-                        tri.q0 = vec(a);
-                        tri.q1 = vec(b);
-                        tri.q2 = vec(c);
+                        tri.q0 = inkVec(a);
+                        tri.q1 = inkVec(b);
+                        tri.q2 = inkVec(c);
                         textureCorners(*cloth.mesh(), f, tri);
                         gathered.push_back(tri);
                         return true;
@@ -75,7 +73,7 @@ bool SampleSilk(IParamBlock2& pb, INode* inkNode, TimeValue t, std::int64_t coun
   if (gathered.empty()) return noCloth(status);
 
   const float loop = std::max(pb.GetFloat(pid::loopSeconds, t), 0.1f);
-  const double cycles = static_cast<double>(t) / kTicksPerSecond / loop;
+  const double cycles = static_cast<double>(t) / TIME_TICKSPERSEC / loop;
   float phase = static_cast<float>(cycles - std::floor(cycles));
   if (!(phase < 1.f)) phase = 0.f;  // rounding up to 1 is the loop's start again
 

@@ -10,6 +10,7 @@
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
+#include "host/sdk/Types.h"
 #include "ink/InkParams.h"
 #include "ink/VortexModel.h"
 #include "ink/sim/GpuContext.h"
@@ -17,8 +18,6 @@
 namespace ink {
 
 namespace {
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
-
 // A node's user property as a float, else the fallback.
 float userNumber(const INode& node, const MCHAR* key, float fallback) {
   float v = fallback;
@@ -59,6 +58,11 @@ void forEachInkFace(INode& node, TimeValue t, const Matrix3& toInk, Visit&& visi
 
 Matrix3 worldToInk(INode* inkNode, TimeValue t) { return inkNode ? Inverse(inkNode->GetObjectTM(t)) : Matrix3(); }
 
+std::string paramText(IParamBlock2& pb, ParamID id, TimeValue t) {
+  const MCHAR* s = pb.GetStr(id, t);
+  return s ? host::narrow(s) : std::string();
+}
+
 SceneTiming sceneTiming() {
   Interface& core = *GetCOREInterface();
   SceneTiming timing;
@@ -80,8 +84,8 @@ void appendObjectVortices(IParamBlock2& pb, INode* inkNode, TimeValue time, floa
     const float core = std::max(userNumber(*node, _M("core"), pb.GetFloat(param::objectCore, time)), 0.01f) * radius;
     const float length = userNumber(*node, _M("length"), pb.GetFloat(param::objectLength, time));
     Tube tube{};
-    tube.centre = vec(local.GetTrans());
-    tube.axis = util::normalizedOr(vec(local.GetRow(2)), orb::Vec{0.f, 0.f, 0.f});
+    tube.centre = inkVec(local.GetTrans());
+    tube.axis = util::normalizedOr(inkVec(local.GetRow(2)), orb::Vec{0.f, 0.f, 0.f});
     tube.core = core;
     tube.strength = unit * strength * core;
     tube.kind = 2;
@@ -135,7 +139,7 @@ bool gatherEmitters(IParamBlock2& pb, INode* inkNode, TimeValue t, std::vector<T
       INode* node = pb.GetINode(param::emitterObjects, t, k);
       if (!node) continue;
       forEachInkFace(*node, t, toInk, [&](std::size_t, const Point3& a, const Point3& b, const Point3& c) {
-        gathered.push_back({vec(a), vec(b), vec(c)});
+        gathered.push_back({inkVec(a), inkVec(b), inkVec(c)});
         return gathered.size() < kMaxEmitterTriangles;
       });
     }

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "host/sdk/Matrix3.h"
+#include "host/sdk/ParamTypes.h"
 #include "host/sdk/Time.h"
 #include "ink/sim/ContainerSdf.h"
 #include "ink/sim/InkRecords.h"
@@ -22,6 +23,15 @@ constexpr std::size_t kMaxEmitterTriangles = 2000000;
 // World to ink space at t: the inverse of the ink node's transform; the
 // identity without a node.
 Matrix3 worldToInk(INode* inkNode, TimeValue t);
+
+// A host point as a record's vector.
+inline orb::Vec inkVec(const Point3& p) { return {p.x, p.y, p.z}; }
+
+// Seconds at a host time.
+inline float secondsAt(TimeValue t) { return static_cast<float>(t) / TIME_TICKSPERSEC; }
+
+// A text or file-name parameter at t in UTF-8; empty when unset.
+std::string paramText(IParamBlock2& block, ParamID id, TimeValue t);
 
 // The host's frame rate, ticks per frame and the last frame of its
 // animation range.

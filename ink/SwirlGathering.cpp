@@ -14,7 +14,6 @@
 namespace ink {
 
 namespace {
-orb::Vec vec(const Point3& p) { return {p.x, p.y, p.z}; }
 
 // One frame per scene frame; a frame that cannot be sampled ends the track
 // empty. False when the host cannot hold the track.
@@ -82,8 +81,8 @@ bool SampleSwirl(IParamBlock2& pb, INode* inkNode, TimeValue t, std::int64_t cou
   p.trackFrames = static_cast<std::int32_t>(std::min<std::size_t>(track.frames.size(), 0x7FFFFFFF));
   p.trackStart = track.startSeconds;
   p.seedRadius = track.frames.front().radius;
-  for (int r = 0; r < 3; ++r) p.rows[r] = vec(toInk.GetRow(r));
-  p.translation = vec(toInk.GetTrans());
+  for (int r = 0; r < 3; ++r) p.rows[r] = inkVec(toInk.GetRow(r));
+  p.translation = inkVec(toInk.GetTrans());
   params = p;
   return true;
 }

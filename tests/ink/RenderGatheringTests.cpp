@@ -400,8 +400,7 @@ TEST_F(RenderGatheringTest, TheGatheredFloorCatchesTheInksShadow) {
   pb.SetValue(pid::glass, 0, 0);
   pb.SetValue(pid::caustics, 0, 0);
   pb.SetValue(pid::gridRes, 0, 64);
-  INode* sun = light(L"Sun", DIR_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 0));  // shining straight down
-  (void)sun;
+  light(L"Sun", DIR_LIGHT, Point3(1, 1, 1), 1.f, Point3(0, 0, 0));  // shining straight down
   INode* floor = core.CreateObjectNode(new host::PlaneObject(400, 400), L"Floor");
   floor->Transform().position.SetConstant(Point3(0, 0, -60));
   pb.Append(pid::shadowCatchers, 1, &floor);
