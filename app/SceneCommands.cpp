@@ -8,13 +8,13 @@
 #include "app/Commands.h"
 #include "app/ObjWriter.h"
 #include "app/ParticleDump.h"
+#include "app/SceneLoading.h"
 #include "app/VeilDump.h"
 #include "app/WireframeView.h"
 #include "orb/OrbObject.h"
 #include "app/ScriptCall.h"
 #include "app/TerminalProgress.h"
 #include "host/loader/ClassDirectory.h"
-#include "host/loader/SceneLoader.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
@@ -23,20 +23,6 @@
 #include "ink/InkObject.h"
 
 namespace app {
-
-namespace {
-bool loadScene(const std::string& path, std::string& error) {
-  return host::loadSceneFile(path, *GetCOREInterface(), host::classDirectory(), error);
-}
-
-// Loads the scene and finds a node in it; null with the error otherwise.
-INode* loadSceneNode(const std::string& path, const std::string& name, std::string& error) {
-  if (!loadScene(path, error)) return nullptr;
-  INode* node = GetCOREInterface()->GetINodeByName(host::widen(name).c_str());
-  if (!node) error = "no node named \"" + name + "\"";
-  return node;
-}
-}  // namespace
 
 int runScene(const std::string& scenePath) {
   std::string error;

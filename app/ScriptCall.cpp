@@ -25,6 +25,10 @@ bool convertArgument(Interface& core, const FPArgDef& def, const std::string& te
   const std::string name = host::narrow(def.name);
   switch (def.type) {
     case TYPE_INODE: {
+      if (text == "undefined") {  // a script's null node
+        out = FPValue::Node(nullptr);
+        return true;
+      }
       INode* node = core.GetINodeByName(host::widen(text).c_str());
       if (!node) {
         error = "argument " + name + ": no node named \"" + text + "\"";

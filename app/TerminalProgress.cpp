@@ -13,7 +13,10 @@ namespace {
 Interface* gInterruptTarget = nullptr;
 termios gSavedTerminal{};
 
+volatile std::sig_atomic_t gInterrupts = 0;
+
 void onInterrupt(int) {
+  if (++gInterrupts >= 2) _exit(130);
   if (gInterruptTarget) gInterruptTarget->SetCancel(TRUE);
 }
 }  // namespace
@@ -23,7 +26,8 @@ void installInterruptHandler(Interface& core) {
   std::signal(SIGINT, onInterrupt);
 }
 
-TerminalProgress::TerminalProgress(Interface& core) : core_(core), terminal_(isatty(STDERR_FILENO) != 0) {
+TerminalProgress::TerminalProgress(Interface& core, std::function<std::string()> status)
+    : core_(core), terminal_(isatty(STDERR_FILENO) != 0), status_(std::move(status)) {
   core_.SetProgressListener(this);
 }
 
@@ -34,6 +38,7 @@ TerminalProgress::~TerminalProgress() {
 
 void TerminalProgress::started(const MSTR& title) {
   title_ = title;
+  if (status_) logged_ = status_();
   // Read keys one at a time without echo, so ESC can be seen while working.
   if (terminal_ && isatty(STDIN_FILENO) && tcgetattr(STDIN_FILENO, &gSavedTerminal) == 0) {
     termios raw = gSavedTerminal;
@@ -49,6 +54,18 @@ void TerminalProgress::updated(int percent, const MSTR& title) {
   title_ = title;
   pollEscape();
   draw(percent);
+  logStatus();
+}
+
+// Without a terminal, a status line that changed since the last update is a
+// finished frame's line: one plain line for the log.
+void TerminalProgress::logStatus() {
+  if (terminal_ || !status_) return;
+  std::string now = status_();
+  if (now == logged_ || now.empty()) return;
+  std::fprintf(stderr, "%s\n", now.c_str());
+  std::fflush(stderr);
+  logged_ = std::move(now);
 }
 
 void TerminalProgress::ended() {

@@ -1,8 +1,19 @@
 // orbink: runs the plug-in library without the host application.
 #include <CLI/CLI.hpp>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 #include "app/Commands.h"
+#include "app/SceneLoading.h"
+
+namespace {
+// "WIDTHxHEIGHT"; the commands judge the numbers.
+bool parseSize(const std::string& text, int& width, int& height) {
+  char x = 0, extra = 0;
+  return std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) == 3 && x == 'x';
+}
+}  // namespace
 
 int main(int argc, char** argv) {
   CLI::App cli{"orbink - glass orbs full of ink, from the command line"};
@@ -10,6 +21,11 @@ int main(int argc, char** argv) {
   cli.fallthrough();
   bool verbose = false;
   cli.add_flag("-v,--verbose", verbose, "after the command, print each kernel's launches and time on stderr");
+  std::vector<std::string> overrides;
+  cli.add_option("--set", overrides, "NODE.PARAM=VALUE: override a parameter of the scene (repeatable)");
+  int threads = 0;
+  cli.add_option("--threads", threads, "host threads for the cpu backend and host loops (default all cores)")
+      ->check(CLI::Range(1, 1024));
 
   auto* info = cli.add_subcommand("info", "library description, device line and particle capacity");
 
@@ -81,12 +97,50 @@ int main(int argc, char** argv) {
   call->add_option("ARGS", callArgs, "arguments, converted to the declared types");
   call->allow_extras(false);
 
+  // The ink node's batch drivers.
+  std::string inkNode, driverCamera, driverOut, driverSize = "960x960", background;
+  int driverFrame = 0, driverStart = 0, driverEnd = 0, resolution = 256;
+  auto inkDriver = [&](const char* name, const char* description) {
+    auto* c = cli.add_subcommand(name, description);
+    c->add_option("SCENE", scenePath, "scene file (JSON)")->required();
+    c->add_option("INK", inkNode, "ink node name")->required();
+    return c;
+  };
+  auto* render = inkDriver("render", "render one frame of an ink node (renderFrame)");
+  render->add_option("--camera", driverCamera, "camera node")->required();
+  render->add_option("--frame", driverFrame, "frame number");
+  render->add_option("--out", driverOut, "output image (.png, .exr or .bmp)")->required();
+  render->add_option("--size", driverSize, "WIDTHxHEIGHT (default 960x960)");
+  auto* sequence = inkDriver("sequence", "render a frame range (renderSequence)");
+  sequence->add_option("--camera", driverCamera, "camera node")->required();
+  sequence->add_option("--start", driverStart, "first frame")->required();
+  sequence->add_option("--end", driverEnd, "last frame")->required();
+  sequence->add_option("--out", driverOut, "file pattern: #### or _0000 before the extension")->required();
+  sequence->add_option("--size", driverSize, "WIDTHxHEIGHT (default 960x960)");
+  auto* prt = inkDriver("prt", "export a frame range as PRT particle files (exportPRT)");
+  prt->add_option("--start", driverStart, "first frame")->required();
+  prt->add_option("--end", driverEnd, "last frame")->required();
+  prt->add_option("--out", driverOut, "file pattern")->required();
+  auto* vdb = inkDriver("vdb", "export a frame range as VDB density volumes (exportVDB)");
+  vdb->add_option("--start", driverStart, "first frame")->required();
+  vdb->add_option("--end", driverEnd, "last frame")->required();
+  vdb->add_option("--out", driverOut, "file pattern")->required();
+  vdb->add_option("--resolution", resolution, "grid cells per side, 32 to 1536 (default 256)");
+  auto* over = inkDriver("over", "render one frame over a background image at its size (renderOver)");
+  over->add_option("--camera", driverCamera, "camera node")->required();
+  over->add_option("--frame", driverFrame, "frame number");
+  over->add_option("--background", background, "background image")->required();
+  over->add_option("--out", driverOut, "output image")->required();
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
     return cli.exit(e);
   }
 
+  // Before the library starts the host thread pool.
+  if (threads > 0) setenv("ORB_CPU_THREADS", std::to_string(threads).c_str(), 1);
+  app::setSceneOverrides(overrides);
   app::loadLibrary();
   const auto run = [&]() -> int {
     if (*info) return app::runInfo(verbose);
@@ -95,13 +149,20 @@ int main(int argc, char** argv) {
     if (*scene) return app::runScene(scenePath);
     if (*mesh) return app::runMesh(scenePath, meshNode, meshFrame, meshRender, meshOut);
     if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
+    int w = 0, h = 0;
     if (*viewport) {
-      int w = 0, h = 0;
-      char x = 0;
-      if (std::sscanf(viewSize.c_str(), "%d%c%d", &w, &x, &h) != 3 || x != 'x')
-        return app::fail("--size expects WIDTHxHEIGHT");
+      if (!parseSize(viewSize, w, h)) return app::fail("--size expects WIDTHxHEIGHT");
       return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
     }
+    if ((*render || *sequence) && !parseSize(driverSize, w, h)) return app::fail("--size expects WIDTHxHEIGHT");
+    if ((*render || *sequence) && (w < 1 || h < 1 || w > 16384 || h > 16384))
+      return app::fail("the size must be between 1x1 and 16384x16384");
+    if (*render) return app::runRender(scenePath, inkNode, driverCamera, driverFrame, driverOut, w, h);
+    if (*sequence)
+      return app::runSequence(scenePath, inkNode, driverCamera, driverStart, driverEnd, driverOut, w, h);
+    if (*prt) return app::runPrt(scenePath, inkNode, driverStart, driverEnd, driverOut);
+    if (*vdb) return app::runVdb(scenePath, inkNode, driverStart, driverEnd, driverOut, resolution);
+    if (*over) return app::runOver(scenePath, inkNode, driverCamera, driverFrame, background, driverOut);
     if (*particles)
       return app::runParticles(scenePath, particlesNode, particlesFrame, particlesMode, particlesMax, particlesOut);
     if (*force) return app::runForce(scenePath, forceNode, forceFrame);

@@ -11,7 +11,6 @@
 #include "orb/MarkItem.h"
 
 namespace {
-constexpr const char* kNotBuilt = "not available in this build";
 constexpr const char* kMarkText = "TESSARONORBINK";
 }  // namespace
 
@@ -131,20 +130,6 @@ MSTR InkObject::InkStatus() {
   return host::widen(status_ + " | GPU: " + device);
 }
 
-bool InkObject::RenderFrame(INode* camera, int frame, const MSTR& file, int width, int height) {
-  return RenderSequence(camera, frame, frame, file, width, height) == 1;
-}
-
-int InkObject::RenderSequence(INode*, int, int, const MSTR&, int, int) {
-  status_ = std::string("rendering ") + kNotBuilt;
-  return 0;
-}
-
-int InkObject::ExportPRT(int, int, const MSTR&) {
-  status_ = std::string("PRT export ") + kNotBuilt;
-  return 0;
-}
-
 bool InkObject::FreeGPU() {
   evaluation_.releaseRenderInk();
   status_ = "render buffers released";
@@ -152,16 +137,6 @@ bool InkObject::FreeGPU() {
 }
 
 float InkObject::GpuCapacityMillions() { return ink::gpuCapacityMillions(); }
-
-int InkObject::ExportVDB(int, int, const MSTR&, int) {
-  status_ = std::string("VDB export ") + kNotBuilt;
-  return 0;
-}
-
-bool InkObject::RenderOver(INode*, int, const MSTR&, const MSTR&) {
-  status_ = std::string("rendering ") + kNotBuilt;
-  return false;
-}
 
 ClassDesc2* GetInkDesc() {
   return common::classDescOf<InkObject>(

@@ -13,6 +13,7 @@
 #include "ink/InkEvaluation.h"
 #include "ink/RenderGathering.h"
 #include "ink/ViewportFrameCache.h"
+#include "ink/render/RenderHost.h"
 
 class INode;
 inline constexpr Interface_ID ORB_INK_INTERFACE_ID{0x3B5D1E7A, 0x7C24F860};
@@ -109,10 +110,25 @@ class InkObject : public SimpleParticle, public InkFP {
   void SetViewportSourceForTesting(ViewportSource source) { viewportSource_ = std::move(source); }
 
  private:
+  // Batch drivers' shared steps; each leaves its failure in the status text.
+  bool EvaluateTimed(TimeValue t, ink::EvaluatedSources& sources, double& seconds);
+  // Gathers the scene at t at the given size and sets the camera from the camera node; `missingCamera` is the text
+  // used when there is none.
+  bool PrepareRender(INode* camera, TimeValue t, int width, int height, const ink::EvaluatedSources& sources,
+                     const char* missingCamera, ink::RenderSettings& settings);
+  // Renders the prepared frame, passes when `passes` is given.
+  bool RenderPrepared(TimeValue t, ink::RenderSettings& settings, const ink::EvaluatedSources& sources,
+                      const std::vector<orb::Vec>* previous, std::vector<float>& image, std::vector<float>* passes);
+  // The frame's image (and passes) to `file`; "could not write <file>" unless
+  // the writer's own line names the write.
+  bool WriteRendered(const std::string& file, TimeValue t, const ink::RenderSettings& settings,
+                     const std::vector<float>& image, const std::vector<float>* passes);
+
   std::string status_;  // UTF-8; the last driver's one-line result
   ink::ViewportFrameCache frameCache_;
   ink::InkEvaluation evaluation_;
   ink::RenderGathering renderGathering_;
+  ink::RenderHost renderHost_;  // device buffers kept and grown between frames
   ViewportSource viewportSource_;
 };
 

@@ -10,6 +10,7 @@
 #include "ink/RenderParamsGathering.h"
 #include "ink/material/BakeSC.h"
 #include "ink/material/InkMtl.h"
+#include "ink/render/SplatColour.h"
 
 namespace ink {
 
@@ -111,6 +112,14 @@ void applyParticleMaterial(IParamBlock2& pb, TimeValue t, RenderSettings& s, Bak
     applyInkMaterial(*block, t, s, colourMap);
   else
     applyOtherMaterial(*mtl, t, pb.GetInt(param::colorMode, t), s, colourMap);
+}
+
+bool coloursBySpeed(IParamBlock2& pb, TimeValue t) {
+  if (pb.GetInt(param::colorBy, t) == kBySpeed) return true;
+  Mtl* mtl = pb.GetMtl(param::particleMtl, t);
+  auto* inkLook = mtl ? static_cast<IInkMaterial*>(mtl->GetInterface(INK_MATERIAL_INTERFACE_ID)) : nullptr;
+  IParamBlock2* block = inkLook ? inkLook->GetInkParamBlock() : nullptr;
+  return block && block->GetInt(inkmtl::param::colorBy, t) == kBySpeed;
 }
 
 void useColourMap(const BakedMap& map, RenderSettings& s) {

@@ -35,6 +35,11 @@ BakedMap bakeInkColourMap(IParamBlock2& block, TimeValue t);
 // point brightness. Without a material nothing changes.
 void applyParticleMaterial(IParamBlock2& block, TimeValue t, RenderSettings& settings, BakedMap& colourMap);
 
+// True when the ink is coloured by speed at t: `colorBy` is 1, or
+// `particleMtl` is an ink material whose own colour-by is 1. Speed needs
+// the previous frame's positions.
+bool coloursBySpeed(IParamBlock2& block, TimeValue t);
+
 // Points the settings' colour map at `map` (or at none).
 void useColourMap(const BakedMap& map, RenderSettings& settings);
 

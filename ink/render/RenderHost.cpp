@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "gpu/FirstError.h"
+#include "ink/render/ColourMapArgs.h"
 #include "ink/render/Raster.h"
 #include "ink/render/RenderFinish.h"
 #include "ink/render/RenderKernels.h"
@@ -51,19 +52,12 @@ SplatArgs splatArgs(const RenderSettings& s, const LightSet& lights, orb::Vec am
   a.emission = {s.emitR, s.emitG, s.emitB};
   a.emitAmount = s.emitAmount;
   a.lights = lights;
-  a.mapMode = colourMap ? s.mapMode : 0;
+  setColourMapArgs(s, colourMap, a);
   a.colorStrength = s.colorBy > 0 && s.colorStrength <= 0.f ? 1.f : s.colorStrength;
-  a.mapAxis = normalizedOr(s.mapAxis, {0.f, 0.f, 1.f});
-  a.colorScale = s.colorScale;
-  a.mapRadius = s.radius;
-  a.colorMap = colourMap;
-  a.mapWidth = colourMap ? s.colorMapWidth : 0;
-  a.mapHeight = colourMap ? s.colorMapHeight : 0;
   a.pointSize = s.pointSize;
   a.pointSoftness = s.pointSoftness;
   a.pointSizeJitter = s.pointSizeJitter;
   a.pointBrightness = s.pointBrightness;
-  a.colorSticky = s.colorSticky;
   a.passes = passes;
   a.assemble = s.assemble;
   a.frameRate = s.frameRate;

@@ -1,0 +1,46 @@
+#include "ink/drivers/FrameNaming.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <limits>
+
+namespace ink {
+
+std::string frameFileName(const std::string& pattern, int frame) {
+  char number[16];
+  std::snprintf(number, sizeof number, "%04d", frame);
+  if (pattern.size() >= 4) {
+    const std::size_t hashes = pattern.find("####");
+    if (hashes != std::string::npos) return pattern.substr(0, hashes) + number + pattern.substr(hashes + 4);
+  }
+  const std::size_t dot = pattern.rfind('.');
+  if (dot == std::string::npos) return pattern + "_" + number;
+  return pattern.substr(0, dot) + "_" + number + pattern.substr(dot);
+}
+
+std::optional<TimeValue> frameTime(int frame, int ticksPerFrame) {
+  const std::int64_t t = static_cast<std::int64_t>(frame) * ticksPerFrame;
+  if (t <= TIME_NegInfinity || t >= TIME_PosInfinity) return std::nullopt;
+  return static_cast<TimeValue>(t);
+}
+
+std::string frameRangeError(int first, int last, int ticksPerFrame) {
+  if (static_cast<std::int64_t>(last) - first >= std::numeric_limits<int>::max())
+    return "the frame range " + std::to_string(first) + " to " + std::to_string(last) + " is too long";
+  for (const int f : {first, last})
+    if (first <= last && !frameTime(f, ticksPerFrame)) return "frame " + std::to_string(f) + " is outside the time range";
+  return {};
+}
+
+bool endsWithExr(const std::string& name) {
+  if (name.size() < 4) return false;
+  const char* want = ".exr";
+  for (std::size_t i = 0; i < 4; ++i) {
+    char c = name[name.size() - 4 + i];
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+    if (c != want[i]) return false;
+  }
+  return true;
+}
+
+}  // namespace ink

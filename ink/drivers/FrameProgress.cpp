@@ -1,0 +1,41 @@
+#include "ink/drivers/FrameProgress.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <vector>
+
+#include "host/sdk/Interface.h"
+
+namespace ink {
+
+namespace {
+int percentDone(int done, int total) {
+  return total > 0 ? static_cast<int>(static_cast<std::int64_t>(done) * 100 / total) : 0;
+}
+}  // namespace
+
+std::string progressText(const std::string& title, int done, int total, int frame) {
+  const std::string label = "frame " + std::to_string(frame);
+  const char* format = "%s  %d / %d  (%d%%)  %s  -  ESC cancels";
+  const int pct = percentDone(done, total);
+  const int size = std::snprintf(nullptr, 0, format, title.c_str(), done, total, pct, label.c_str());
+  std::vector<char> text(static_cast<std::size_t>(size) + 1);
+  std::snprintf(text.data(), text.size(), format, title.c_str(), done, total, pct, label.c_str());
+  return text.data();
+}
+
+FrameProgress::FrameProgress(const char* title, int total)
+    : title_(title), total_(total), started_(GetCOREInterface()->ProgressStart(host::widen(title_).c_str()) != FALSE) {}
+
+FrameProgress::~FrameProgress() {
+  if (started_) GetCOREInterface()->ProgressEnd();
+}
+
+bool FrameProgress::update(int done, int frame) {
+  Interface& core = *GetCOREInterface();
+  if (started_)
+    core.ProgressUpdate(percentDone(done, total_), TRUE, host::widen(progressText(title_, done, total_, frame)).c_str());
+  return !core.GetCancel() && (GetAsyncKeyState(VK_ESCAPE) & 0x8000) == 0;
+}
+
+}  // namespace ink

@@ -1,0 +1,153 @@
+#include "ink/drivers/PrtRecords.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "formats/prt/Half.h"
+#include "ink/render/ColourMapArgs.h"
+#include "ink/render/RenderHashes.h"
+#include "ink/render/SplatColour.h"
+#include "ink/sim/InkHash.h"
+#include "ink/sim/InkSeeding.h"
+
+namespace ink {
+
+namespace {
+using prt::DataType;
+
+Point3 toPoint(orb::Vec v) { return {v.x, v.y, v.z}; }
+
+template <class T>
+void put(std::uint8_t* record, int offset, const T& value) {
+  std::memcpy(record + offset, &value, sizeof value);
+}
+
+void putFloats(std::uint8_t* record, int offset, Point3 v) {
+  const float xyz[3] = {v.x, v.y, v.z};
+  std::memcpy(record + offset, xyz, sizeof xyz);
+}
+
+void putHalves(std::uint8_t* record, int offset, orb::Vec v) {
+  const std::uint16_t h[3] = {prt::floatToHalf(v.x), prt::floatToHalf(v.y), prt::floatToHalf(v.z)};
+  std::memcpy(record + offset, h, sizeof h);
+}
+
+Point3 unitOr(Point3 v, Point3 fallback) {
+  const float len = std::sqrt(v.x * v.x + v.y * v.y + v.z * v.z);
+  return len > 1e-12f ? Point3(v.x / len, v.y / len, v.z / len) : fallback;
+}
+}  // namespace
+
+std::vector<prt::Channel> prtExportChannels(const PrtChannelSwitches& on) {
+  std::vector<prt::Channel> channels{{"Position", DataType::Float32, 3}, {"Density", DataType::Float16, 1}};
+  if (on.velocity) channels.push_back({"Velocity", DataType::Float32, 3});
+  if (on.color) channels.push_back({"Color", DataType::Float16, 3});
+  if (on.emission) channels.push_back({"Emission", DataType::Float16, 3});
+  if (on.normal) channels.push_back({"Normal", DataType::Float16, 3});
+  if (on.id) channels.push_back({"ID", DataType::Int32, 1});
+  if (on.age) channels.push_back({"Age", DataType::Float32, 1});
+  if (on.source) {
+    channels.push_back({"Source", DataType::UInt8, 1});
+    channels.push_back({"Group", DataType::UInt8, 1});
+  }
+  if (on.rest) channels.push_back({"Rest", DataType::Float32, 3});
+  return channels;
+}
+
+PrtRecordBuilder::PrtRecordBuilder(const PrtFrame& frame, const std::vector<prt::Channel>& channels, int recordSize)
+    : frame_(frame), recordSize_(recordSize) {
+  const std::pair<const char*, int*> slots[] = {
+      {"Position", &position_}, {"Density", &density_}, {"Velocity", &velocity_}, {"Color", &colour_},
+      {"Emission", &emission_}, {"Normal", &normal_},   {"ID", &id_},             {"Age", &age_},
+      {"Source", &source_},     {"Group", &group_},     {"Rest", &rest_}};
+  for (const prt::Channel& c : channels)
+    for (const auto& [name, offset] : slots)
+      if (c.name == name) *offset = c.offset;
+
+  const RenderSettings& s = *frame.settings;
+  const float k = frame.colourScale;
+  baseColour_ = {std::exp(-s.absorbR), std::exp(-s.absorbG), std::exp(-s.absorbB)};
+  emissionColour_ = orb::Vec{s.emitR, s.emitG, s.emitB} * (s.emitAmount * k);
+  const bool mapped = s.colorMap && s.colorMapWidth > 0 && s.colorMapHeight > 0;
+  setColourMapArgs(s, mapped ? s.colorMap : nullptr, map_);
+}
+
+// The medium's colour, or the map's sample mixed in by the colour strength.
+orb::Vec PrtRecordBuilder::colour(const HostChunk& c, std::int64_t i) const {
+  orb::Vec result = baseColour_;
+  const MapCoordinates uv = mapCoordinates(map_, c.positions[i], c.rest, c.restIsUV ? 1 : 0, i);
+  if (uv.valid) {
+    const float k = frame_.settings->colorStrength;
+    const orb::Vec sample = sampleColourMap(map_.colorMap, map_.mapWidth, map_.mapHeight, uv.u, uv.v);
+    result = sample * k + baseColour_ * (1.f - k);
+  }
+  return result * frame_.colourScale;
+}
+
+// The negated density gradient at the particle's cell, by central
+// differences with indices clamped to the grid, in the file's space.
+orb::Vec PrtRecordBuilder::normal(orb::Vec p) const {
+  const NormalGrid& g = frame_.normals;
+  const int n = g.n;
+  const float cell = 2.f * g.halfExtent / static_cast<float>(n);
+  auto index = [&](float x) { return clampToInt(std::floor((x + g.halfExtent) / cell), 0, n - 1); };
+  const int i = index(p.x), j = index(p.y), k = index(p.z);
+  auto at = [&](int x, int y, int z) {
+    x = std::clamp(x, 0, n - 1);
+    y = std::clamp(y, 0, n - 1);
+    z = std::clamp(z, 0, n - 1);
+    return g.density[(static_cast<std::int64_t>(z) * n + y) * n + x];
+  };
+  const Point3 gradient(at(i + 1, j, k) - at(i - 1, j, k), at(i, j + 1, k) - at(i, j - 1, k),
+                        at(i, j, k + 1) - at(i, j, k - 1));
+  const Point3 local = unitOr(Point3(-gradient.x, -gradient.y, -gradient.z), Point3(0, 0, 1));
+  const Point3 out = unitOr(VectorTransform(frame_.output, local), Point3(0, 0, 1));
+  return {out.x, out.y, out.z};
+}
+
+// Seconds since birth: ink from its cycle start, swirl from the swirl start,
+// every other group the frame's time.
+float PrtRecordBuilder::age(int group, std::int64_t index) const {
+  if (group == kInkGroup) return cycleTime(frame_.settings->inkParams, indexHash(index), frame_.seconds).local;
+  if (group == kSwirlGroup) return std::max(frame_.seconds - frame_.swirlStart, 0.f);
+  return frame_.seconds;
+}
+
+std::uint8_t PrtRecordBuilder::assembleSource(std::uint64_t id) const {
+  const AssembleParams& a = frame_.settings->assemble;
+  if (!a.on || a.shapeCount <= 0) return 0;
+  if (a.shapeCount == 1) return 1;
+  return sourceHash(id, a.seedMix) < 0.5f ? 2 : 1;
+}
+
+void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
+  const EvaluatedSources& sources = *frame_.sources;
+  const int group = sources.group(c.source);
+  const auto idBase = static_cast<std::uint64_t>(sources.idBases[c.source]);
+  const float oneFrame = 1.f / frame_.fps;
+  std::memset(out, 0, static_cast<std::size_t>(c.count) * static_cast<std::size_t>(recordSize_));
+  for (std::int64_t i = 0; i < c.count; ++i) {
+    std::uint8_t* record = out + i * recordSize_;
+    const orb::Vec p = c.positions[i];
+    const std::int64_t index = c.first + i;  // within the source
+    const std::int64_t running = c.offset + i;
+    putFloats(record, position_, toPoint(p) * frame_.output);
+    put(record, density_, prt::floatToHalf(c.weights[i]));
+    const float born = age(group, index);
+    if (velocity_ >= 0 && frame_.previous && (group != kInkGroup || born >= oneFrame)) {
+      const Point3 v = VectorTransform(frame_.output, toPoint((p - frame_.previous[running]) * frame_.fps));
+      putFloats(record, velocity_, v * frame_.velocityScale);
+    }
+    if (colour_ >= 0) putHalves(record, colour_, colour(c, i));
+    if (emission_ >= 0) putHalves(record, emission_, emissionColour_);
+    if (normal_ >= 0) putHalves(record, normal_, normal(p));
+    if (id_ >= 0) put(record, id_, static_cast<std::int32_t>(running & 0x7FFFFFFF));
+    if (age_ >= 0) put(record, age_, born);
+    if (source_ >= 0) put(record, source_, assembleSource(idBase + static_cast<std::uint64_t>(index)));
+    if (group_ >= 0) put(record, group_, static_cast<std::uint8_t>(group));
+    if (rest_ >= 0) putFloats(record, rest_, toPoint(c.rest ? c.rest[i] : p));
+  }
+}
+
+}  // namespace ink
