@@ -27,9 +27,8 @@ int runDriver(const std::string& scenePath, const std::string& inkName, const st
   if (!ink) return fail("node \"" + inkName + "\" is not an ink object");
   ScriptFunction fn;
   if (!findScriptFunction(*node, function, fn, error)) return fail(error);
+  // A batch job: no viewport shows the node, so it is not evaluated for display first.
   Interface& core = *GetCOREInterface();
-  node->EvalWorldState(core.GetTime());
-
   TerminalProgress progress(core, [ink] { return ink->StatusText(); });
   installInterruptHandler(core);
   FPValue result;

@@ -594,3 +594,69 @@ TEST(RunnerTest, ParticlesWritesExactlyTheEvaluatedParticles) {
   EXPECT_EQ(lines(r.out)[0].rfind("ink 2000 | GPU: ", 0), 0u) << r.out;
   std::filesystem::remove_all(dir);
 }
+
+// The drivers' friendly forms: the status line on stdout, each finished
+// frame's line on stderr when it is a log, and non-zero exits for short runs.
+TEST(RunnerTest, RenderCommandsWriteFramesAndExitNonZeroWhenShort) {
+  const auto dir = std::filesystem::temp_directory_path() / ("orbink_render_test_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string scene = (dir / "ink.json").string(), d = dir.string() + "/";
+  std::ofstream(scene) << R"({"fps": 30, "nodes": [
+    {"name": "Ink", "class": "TessaronOrbInk",
+     "params": {"renderCount": 2000, "viewportCount": 500, "gridRes": 32, "antialias": 1, "caustics": false,
+                "bubbles": 0, "renderPasses": false}},
+    {"name": "Cam", "class": "camera", "position": [0, -160, 0], "target": [0, 0, 0]}]})";
+  RunResult r = orbink("render " + scene + " Ink --camera Cam --frame 2 --out " + d + "still.png --size 32x24");
+  if (r.err == "orbink: CUDA unavailable\n") GTEST_SKIP() << "no device";
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_TRUE(std::regex_match(r.out, std::regex("frame 2: ink 2000 = 2000 particles, simulate [0-9.]+ s, render "
+                                                 "[0-9.]+ s, write [0-9.]+ s -> .*/still\\.png\n")))
+      << r.out;
+  int w = 0, h = 0, channels = 0;
+  stbi_uc* pixels = stbi_load((d + "still.png").c_str(), &w, &h, &channels, 4);
+  ASSERT_NE(pixels, nullptr);
+  stbi_image_free(pixels);
+  EXPECT_EQ(w, 32);
+  EXPECT_EQ(h, 24);
+
+  // A sequence into a log: frames 1 and 2 on stderr as they finish, frame 3 as the result.
+  r = orbink("--threads 1 sequence " + scene + " Ink --camera Cam --start 1 --end 3 --out " + d + "seq.####.png --size 16x16");
+  ASSERT_EQ(r.code, 0) << r.err;
+  const auto log = lines(r.err);
+  ASSERT_EQ(log.size(), 2u) << r.err;
+  EXPECT_EQ(log[0].rfind("frame 1: ink 2000 = 2000 particles", 0), 0u);
+  EXPECT_EQ(log[1].rfind("frame 2: ", 0), 0u);
+  EXPECT_EQ(r.out.rfind("frame 3: ", 0), 0u);
+  EXPECT_TRUE(std::filesystem::exists(d + "seq.0003.png"));
+
+  // Overrides from the command line; the PRT and VDB exports.
+  r = orbink("--set Ink.renderCount=1500 --set Ink.prtNormal=false prt " + scene + " Ink --start 1 --end 2 --out " + d + "p.prt");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out, "PRT frame 2: 1500 particles, 10 channels, 60 bytes each -> " + d + "p_0002.prt\n");
+  r = orbink("vdb " + scene + " Ink --start 4 --end 4 --resolution 40 --out " + d + "v.vdb");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("VDB frame 4: 2000 particles, 40^3, ", 0), 0u) << r.out;
+  r = orbink("over " + scene + " Ink --camera Cam --frame 2 --background " + d + "still.png --out " + d + "over.png");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(r.out.rfind("over 32x24: 2000 particles, 0 lights, render ", 0), 0u) << r.out;
+
+  // Short runs and refusals exit non-zero with the status line.
+  r = orbink("vdb " + scene + " Ink --start 1 --end 2 --out " + d + "missing/v.vdb");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err, "orbink: cannot write " + d + "missing/v_0001.vdb\n");
+  r = orbink("--set Nobody.radius=3 render " + scene + " Ink --camera Cam --out " + d + "x.png");
+  EXPECT_EQ(r.err, "orbink: --set: no node named \"Nobody\"\n");
+  r = orbink("--set Ink.radiusx=3 render " + scene + " Ink --camera Cam --out " + d + "x.png");
+  EXPECT_NE(r.err.find("radiusx"), std::string::npos) << r.err;
+  r = orbink("render " + scene + " Ink --camera Cam --out " + d + "x.png --size 0x10");
+  EXPECT_EQ(r.err, "orbink: the size must be between 1x1 and 16384x16384\n");
+  r = orbink("over " + scene + " Ink --camera Cam --background " + d + "none.png --out " + d + "x.png");
+  EXPECT_EQ(r.err, "orbink: renderOver: cannot read the background image\n");
+
+  // A script's null node reaches the driver, which says what it needs.
+  r = orbink("call " + scene + " Ink renderFrame undefined 1 " + d + "x.png 16 16");
+  ASSERT_EQ(r.code, 0) << r.err;
+  EXPECT_EQ(lines(r.out)[0], "false");
+  EXPECT_EQ(lines(r.out)[1].rfind("status: renderFrame needs a camera node | GPU: ", 0), 0u) << r.out;
+  std::filesystem::remove_all(dir);
+}
