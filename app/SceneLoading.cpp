@@ -1,9 +1,6 @@
 #include "app/SceneLoading.h"
 
-#include <filesystem>
-#include <fstream>
 #include <nlohmann/json.hpp>
-#include <sstream>
 
 #include "host/loader/ClassDirectory.h"
 #include "host/loader/SceneLoader.h"
@@ -45,18 +42,12 @@ void setSceneOverrides(std::vector<std::string> list) { overrides() = std::move(
 bool loadScene(const std::string& path, std::string& error) {
   Interface& core = *GetCOREInterface();
   if (overrides().empty()) return host::loadSceneFile(path, core, host::classDirectory(), error);
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    error = "cannot open scene file '" + path + "'";
-    return false;
-  }
-  std::ostringstream text;
-  text << in.rdbuf();
-  nlohmann::json scene = nlohmann::json::parse(text.str(), nullptr, false);
+  std::string text, baseDir;
+  if (!host::readSceneFile(path, text, baseDir, error)) return false;
+  nlohmann::json scene = nlohmann::json::parse(text, nullptr, false);
   if (scene.is_discarded()) return host::loadSceneFile(path, core, host::classDirectory(), error);  // its own message
   for (const std::string& entry : overrides())
     if (!applyOverride(scene, entry, error)) return false;
-  const std::string baseDir = std::filesystem::absolute(std::filesystem::path(path)).parent_path().string();
   if (!host::loadSceneText(scene.dump(), baseDir, core, host::classDirectory(), error)) {
     error = path + ": " + error;
     return false;

@@ -254,16 +254,23 @@ bool loadSceneText(const std::string& text, const std::string& baseDir, Interfac
   return false;
 }
 
-bool loadSceneFile(const std::string& path, Interface& core, const ClassDirectory& classes, std::string& error) {
+bool readSceneFile(const std::string& path, std::string& text, std::string& baseDir, std::string& error) {
   std::ifstream in(path, std::ios::binary);
   if (!in) {
     error = "cannot open scene file '" + path + "'";
     return false;
   }
-  std::ostringstream text;
-  text << in.rdbuf();
-  const std::string baseDir = std::filesystem::absolute(std::filesystem::path(path)).parent_path().string();
-  if (!loadSceneText(text.str(), baseDir, core, classes, error)) {
+  std::ostringstream contents;
+  contents << in.rdbuf();
+  text = contents.str();
+  baseDir = std::filesystem::absolute(std::filesystem::path(path)).parent_path().string();
+  return true;
+}
+
+bool loadSceneFile(const std::string& path, Interface& core, const ClassDirectory& classes, std::string& error) {
+  std::string text, baseDir;
+  if (!readSceneFile(path, text, baseDir, error)) return false;
+  if (!loadSceneText(text, baseDir, core, classes, error)) {
     error = path + ": " + error;
     return false;
   }

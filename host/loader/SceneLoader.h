@@ -15,6 +15,10 @@ class ClassDirectory;
 // map) and the key at fault.
 bool loadSceneFile(const std::string& path, Interface& core, const ClassDirectory& classes, std::string& error);
 
+// The file's text and the folder its relative file names resolve against;
+// false with "cannot open scene file '<path>'".
+bool readSceneFile(const std::string& path, std::string& text, std::string& baseDir, std::string& error);
+
 // The same for scene text; relative file names resolve against `baseDir`.
 bool loadSceneText(const std::string& text, const std::string& baseDir, Interface& core,
                    const ClassDirectory& classes, std::string& error);

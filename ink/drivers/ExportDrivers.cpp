@@ -13,6 +13,7 @@
 #include "ink/drivers/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
+#include "ink/drivers/StatusFormat.h"
 #include "ink/drivers/PrtRecords.h"
 #include "ink/render/DensityExport.h"
 
@@ -24,14 +25,6 @@ namespace pid = ink::param;
 constexpr std::int64_t kRecordSlice = 16384;
 // Velocities are seeded from the frame before the start only from here on.
 constexpr int kEarliestVelocitySeed = -99999;
-
-template <class... Args>
-std::string formatted(const char* format, Args... args) {
-  const int size = std::snprintf(nullptr, 0, format, args...);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
 
 // The checks every export makes before its first frame; false with the status set.
 bool exportRangeUsable(const std::string& pattern, const char* kind, int start, int end, std::string& status) {
@@ -79,7 +72,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
   int written = 0;
   for (int f = start; f <= end; ++f) {
     if (!progress.update(f - start, f)) {
-      status_ = formatted("PRT cancelled at frame %d (%d written)", f, written);
+      status_ = ink::formatted("PRT cancelled at frame %d (%d written)", f, written);
       break;
     }
     const TimeValue t = *ink::frameTime(f, ticks);
@@ -146,7 +139,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
         status_);
     if (!streamed || !writer.Close(recordsWritten, status_)) break;
     if (switches.velocity) previous.swap(current);
-    status_ = formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
+    status_ = ink::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
                         static_cast<long long>(sources.count), static_cast<int>(channels.size()),
                         writer.recordSize(), file.c_str());
     ++written;
@@ -175,7 +168,7 @@ int InkObject::ExportVDB(int start, int end, const MSTR& pattern, int resolution
     if (!formats::WriteDensityVdb(file, "density", dense, 2.0 * static_cast<double>(r) / n, peak * 0.0001f, status_,
                                   leaves))
       break;
-    status_ = formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
+    status_ = ink::formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
                         static_cast<long long>(sources.count), n, leaves, static_cast<double>(peak), file.c_str());
     ++written;
   }

@@ -1,10 +1,9 @@
 #include "ink/drivers/FrameProgress.h"
 
 #include <cstdint>
-#include <cstdio>
-#include <vector>
 
 #include "host/sdk/Interface.h"
+#include "ink/drivers/StatusFormat.h"
 
 namespace ink {
 
@@ -15,13 +14,8 @@ int percentDone(int done, int total) {
 }  // namespace
 
 std::string progressText(const std::string& title, int done, int total, int frame) {
-  const std::string label = "frame " + std::to_string(frame);
-  const char* format = "%s  %d / %d  (%d%%)  %s  -  ESC cancels";
-  const int pct = percentDone(done, total);
-  const int size = std::snprintf(nullptr, 0, format, title.c_str(), done, total, pct, label.c_str());
-  std::vector<char> text(static_cast<std::size_t>(size) + 1);
-  std::snprintf(text.data(), text.size(), format, title.c_str(), done, total, pct, label.c_str());
-  return text.data();
+  return formatted("%s  %d / %d  (%d%%)  frame %d  -  ESC cancels", title.c_str(), done, total, percentDone(done, total),
+                   frame);
 }
 
 FrameProgress::FrameProgress(const char* title, int total)

@@ -14,6 +14,7 @@
 #include "ink/drivers/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
+#include "ink/drivers/StatusFormat.h"
 #include "ink/render/RenderCamera.h"
 #include "ink/render/RenderOutput.h"
 
@@ -25,13 +26,6 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-template <class... Args>
-std::string formatted(const char* format, Args... args) {
-  const int size = std::snprintf(nullptr, 0, format, args...);
-  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
-  std::snprintf(text.data(), text.size() + 1, format, args...);
-  return text;
-}
 
 // The background's pixels as linear RGBA rows, top row first; empty when the
 // image cannot be read.
@@ -160,7 +154,7 @@ int InkObject::RenderSequence(INode* camera, int start, int end, const MSTR& pat
     const std::string file = start == end && text.find("####") == std::string::npos ? text : ink::frameFileName(text, f);
     const Clock::time_point writeStart = Clock::now();
     if (!WriteRendered(file, t, settings, image, passTarget)) break;
-    status_ = formatted("frame %d: %s = %lld particles, simulate %.3f s, render %.3f s, write %.3f s -> %s", f,
+    status_ = ink::formatted("frame %d: %s = %lld particles, simulate %.3f s, render %.3f s, write %.3f s -> %s", f,
                         summary.c_str(), static_cast<long long>(sources.count), simulate,
                         renderHost_.lastRenderSeconds(), secondsSince(writeStart), file.c_str());
     ++written;
@@ -208,7 +202,7 @@ bool InkObject::RenderOver(INode* camera, int frame, const MSTR& background, con
   if (!RenderPrepared(t, settings, sources, passesWanted ? &previous : nullptr, image, passesWanted ? &passes : nullptr) ||
       !WriteRendered(output, t, settings, image, passesWanted && settings.passes ? &passes : nullptr))
     return false;
-  status_ = formatted("over %dx%d: %lld particles, %d lights, render %.3f s -> %s", width, height,
+  status_ = ink::formatted("over %dx%d: %lld particles, %d lights, render %.3f s -> %s", width, height,
                       static_cast<long long>(sources.count), settings.lightCount, renderHost_.lastRenderSeconds(),
                       output.c_str());
   return true;

@@ -12,7 +12,7 @@ TEST(FrameNaming, HashesOrANumberBeforeTheLastDot) {
   EXPECT_EQ(ink::frameFileName("out/ink.####.png", 7), "out/ink.0007.png");
   EXPECT_EQ(ink::frameFileName("out/ink.prt", 12), "out/ink_0012.prt");
   EXPECT_EQ(ink::frameFileName("out/ink.prt", -5), "out/ink_-005.prt");
-  EXPECT_EQ(ink::frameFileName("out.v2/ink", 3), "out.v2/ink_0003");  // the last dot of the whole pattern
+  EXPECT_EQ(ink::frameFileName("out.v2/ink", 3), "out_0003.v2/ink");  // the last dot of the whole pattern, even a folder's
   EXPECT_EQ(ink::frameFileName("renders/orb", 123456), "renders/orb_123456");
   EXPECT_EQ(ink::frameFileName("a####b####.exr", 1), "a0001b####.exr");  // only the first run
   EXPECT_EQ(ink::frameFileName("####", 42), "0042");

@@ -1,0 +1,18 @@
+#pragma once
+// printf-style formatting of the drivers' status and progress lines, whatever
+// their length.
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+namespace ink {
+
+template <class... Args>
+std::string formatted(const char* format, Args... args) {
+  const int size = std::snprintf(nullptr, 0, format, args...);
+  std::string text(static_cast<std::size_t>(std::max(size, 0)), '\0');
+  std::snprintf(text.data(), text.size() + 1, format, args...);
+  return text;
+}
+
+}  // namespace ink
