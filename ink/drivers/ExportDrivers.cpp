@@ -5,6 +5,7 @@
 
 #include "formats/prt/PrtWriter.h"
 #include "formats/vdb/DensityVdb.h"
+#include "gpu/HostParallel.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
@@ -20,9 +21,10 @@
 namespace {
 namespace pid = ink::param;
 
-// Records are built and appended in slices, so no chunk's records are ever
-// held at once.
+// Records are built in slices, the slices of a batch on every host thread,
+// and appended batch by batch: no chunk's records are ever held at once.
 constexpr std::int64_t kRecordSlice = 16384;
+constexpr std::int64_t kRecordBatch = 16 * kRecordSlice;
 // Velocities are seeded from the frame before the start only from here on.
 constexpr int kEarliestVelocitySeed = -99999;
 
@@ -45,6 +47,34 @@ ink::PrtChannelSwitches channelSwitches(IParamBlock2& pb, TimeValue t) {
           on(pid::prtID),       on(pid::prtAge),   on(pid::prtSource),   on(pid::prtRest)};
 }
 
+// The records of one host chunk, appended in particle order.
+bool appendRecords(const ink::PrtRecordBuilder& builder, const ink::HostChunk& chunk, std::size_t recordSize,
+                   prt::Writer& writer, std::vector<std::uint8_t>& records, std::string& error) {
+  try {
+    records.resize(static_cast<std::size_t>(std::min(chunk.count, kRecordBatch)) * recordSize);
+  } catch (const std::bad_alloc&) {
+    error = "not enough system memory for the PRT records";
+    return false;
+  }
+  for (std::int64_t batch = 0; batch < chunk.count; batch += kRecordBatch) {
+    const std::int64_t count = std::min(kRecordBatch, chunk.count - batch);
+    gpu::hostParallelFor((count + kRecordSlice - 1) / kRecordSlice, [&](std::int64_t first, std::int64_t last) {
+      for (std::int64_t k = first; k < last; ++k) {
+        const std::int64_t s = batch + k * kRecordSlice;
+        ink::HostChunk slice = chunk;
+        slice.count = std::min(kRecordSlice, chunk.count - s);
+        slice.first += s;
+        slice.offset += s;
+        slice.positions += s;
+        slice.weights += s;
+        if (slice.rest) slice.rest += s;
+        builder.fill(slice, records.data() + static_cast<std::size_t>(k * kRecordSlice) * recordSize);
+      }
+    });
+    writer.Append(records.data(), static_cast<std::size_t>(count) * recordSize);
+  }
+  return true;
+}
 }  // namespace
 
 int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
@@ -68,6 +98,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
   ink::FrameProgress progress("Tessaron Orb Ink: PRT export", end - start + 1);
   INode* node = OwnNode(this);
   std::vector<float> grid;
+  ink::NormalField normals;
   std::vector<std::uint8_t> records;
   int written = 0;
   for (int f = start; f <= end; ++f) {
@@ -89,13 +120,15 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
     frame.swirlStart = static_cast<float>(pblock2->GetInt(pid::swirlStartFrame, t)) / frame.fps;
     frame.colourScale = pblock2->GetFloat(pid::prtColorScale, t);
     frame.velocityScale = pblock2->GetFloat(pid::prtVelocityScale, t);
+    if (pblock2->GetInt(pid::prtWorldSpace, t) && node) frame.output = node->GetObjectTM(t);
     if (switches.normal) {
       const int n = std::clamp(pblock2->GetInt(pid::prtNormalRes, t), 32, 512);
       const float extent = std::max(settings.sceneExtent, radius);
-      if (!ink::buildDensityGrid(sources.sources, sources.weights, extent, n, grid, status_)) break;
-      frame.normals = {grid.data(), n, extent};
+      if (!ink::buildDensityGrid(sources.sources, sources.weights, extent, n, grid, status_) ||
+          !ink::buildNormalField(grid, n, extent, frame.output, normals, status_))
+        break;
+      frame.normals = &normals;
     }
-    if (pblock2->GetInt(pid::prtWorldSpace, t) && node) frame.output = node->GetObjectTM(t);
     if (switches.velocity && static_cast<std::int64_t>(previous.size()) == sources.count && sources.count > 0)
       frame.previous = previous.data();
     if (switches.velocity && !ink::reservePositions(current, sources.count, status_)) break;
@@ -109,12 +142,6 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
     const bool streamed = ink::streamToHost(
         sources, ink::kHostWeights | ink::kHostRest,
         [&](const ink::HostChunk& chunk, std::string& error) {
-          try {
-            records.resize(static_cast<std::size_t>(std::min(chunk.count, kRecordSlice)) * recordSize);
-          } catch (const std::bad_alloc&) {
-            error = "not enough system memory for the PRT records";
-            return false;
-          }
           if (switches.velocity) {
             if (chunk.offset + chunk.count > static_cast<std::int64_t>(current.size())) {
               error = "the sources streamed more particles than they announced";
@@ -122,26 +149,15 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
             }
             std::copy_n(chunk.positions, chunk.count, current.begin() + chunk.offset);
           }
-          for (std::int64_t s = 0; s < chunk.count; s += kRecordSlice) {
-            ink::HostChunk slice = chunk;
-            slice.count = std::min(kRecordSlice, chunk.count - s);
-            slice.first += s;
-            slice.offset += s;
-            slice.positions += s;
-            slice.weights += s;
-            if (slice.rest) slice.rest += s;
-            builder.fill(slice, records.data());
-            writer.Append(records.data(), static_cast<std::size_t>(slice.count) * recordSize);
-          }
           recordsWritten += chunk.count;
-          return true;
+          return appendRecords(builder, chunk, recordSize, writer, records, error);
         },
         status_);
     if (!streamed || !writer.Close(recordsWritten, status_)) break;
     if (switches.velocity) previous.swap(current);
     status_ = ink::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
-                        static_cast<long long>(sources.count), static_cast<int>(channels.size()),
-                        writer.recordSize(), file.c_str());
+                             static_cast<long long>(sources.count), static_cast<int>(channels.size()),
+                             writer.recordSize(), file.c_str());
     ++written;
   }
   return written;
@@ -169,7 +185,7 @@ int InkObject::ExportVDB(int start, int end, const MSTR& pattern, int resolution
                                   leaves))
       break;
     status_ = ink::formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
-                        static_cast<long long>(sources.count), n, leaves, static_cast<double>(peak), file.c_str());
+                             static_cast<long long>(sources.count), n, leaves, static_cast<double>(peak), file.c_str());
     ++written;
   }
   return written;

@@ -28,7 +28,8 @@ std::string frameRangeError(int first, int last, int ticksPerFrame) {
   if (static_cast<std::int64_t>(last) - first >= std::numeric_limits<int>::max())
     return "the frame range " + std::to_string(first) + " to " + std::to_string(last) + " is too long";
   for (const int f : {first, last})
-    if (first <= last && !frameTime(f, ticksPerFrame)) return "frame " + std::to_string(f) + " is outside the time range";
+    if (first <= last && !frameTime(f, ticksPerFrame))
+      return "frame " + std::to_string(f) + " is outside the time range";
   return {};
 }
 

@@ -14,8 +14,8 @@ int percentDone(int done, int total) {
 }  // namespace
 
 std::string progressText(const std::string& title, int done, int total, int frame) {
-  return formatted("%s  %d / %d  (%d%%)  frame %d  -  ESC cancels", title.c_str(), done, total, percentDone(done, total),
-                   frame);
+  return formatted("%s  %d / %d  (%d%%)  frame %d  -  ESC cancels", title.c_str(), done, total,
+                   percentDone(done, total), frame);
 }
 
 FrameProgress::FrameProgress(const char* title, int total)
@@ -27,8 +27,10 @@ FrameProgress::~FrameProgress() {
 
 bool FrameProgress::update(int done, int frame) {
   Interface& core = *GetCOREInterface();
-  if (started_)
-    core.ProgressUpdate(percentDone(done, total_), TRUE, host::widen(progressText(title_, done, total_, frame)).c_str());
+  if (started_) {
+    const MSTR text = host::widen(progressText(title_, done, total_, frame));
+    core.ProgressUpdate(percentDone(done, total_), TRUE, text.c_str());
+  }
   return !core.GetCancel() && (GetAsyncKeyState(VK_ESCAPE) & 0x8000) == 0;
 }
 

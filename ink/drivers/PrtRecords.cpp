@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "formats/prt/Half.h"
+#include "gpu/HostParallel.h"
 #include "ink/render/ColourMapArgs.h"
 #include "ink/render/RenderHashes.h"
 #include "ink/render/SplatColour.h"
@@ -38,6 +39,42 @@ Point3 unitOr(Point3 v, Point3 fallback) {
   return len > 1e-12f ? Point3(v.x / len, v.y / len, v.z / len) : fallback;
 }
 }  // namespace
+
+bool buildNormalField(const std::vector<float>& density, int n, float halfExtent, const Matrix3& output,
+                      NormalField& field, std::string& status) {
+  const std::int64_t cells = static_cast<std::int64_t>(n) * n * n;
+  try {
+    field.halves.resize(static_cast<std::size_t>(3 * cells));
+  } catch (const std::bad_alloc&) {
+    field = {};
+    status = "not enough system memory for the normal grid";
+    return false;
+  }
+  field.n = n;
+  field.halfExtent = halfExtent;
+  auto at = [&](int x, int y, int z) {
+    x = std::clamp(x, 0, n - 1);
+    y = std::clamp(y, 0, n - 1);
+    z = std::clamp(z, 0, n - 1);
+    return density[static_cast<std::size_t>((static_cast<std::int64_t>(z) * n + y) * n + x)];
+  };
+  gpu::hostParallelFor(static_cast<std::int64_t>(n) * n, [&](std::int64_t first, std::int64_t last) {
+    for (std::int64_t row = first; row < last; ++row) {  // one row of cells along x
+      const int k = static_cast<int>(row / n), j = static_cast<int>(row % n);
+      std::uint16_t* out = field.halves.data() + 3 * row * n;
+      for (int i = 0; i < n; ++i, out += 3) {
+        const Point3 gradient(at(i + 1, j, k) - at(i - 1, j, k), at(i, j + 1, k) - at(i, j - 1, k),
+                              at(i, j, k + 1) - at(i, j, k - 1));
+        const Point3 local = unitOr(Point3(-gradient.x, -gradient.y, -gradient.z), Point3(0, 0, 1));
+        const Point3 v = unitOr(VectorTransform(output, local), Point3(0, 0, 1));
+        out[0] = prt::floatToHalf(v.x);
+        out[1] = prt::floatToHalf(v.y);
+        out[2] = prt::floatToHalf(v.z);
+      }
+    }
+  });
+  return true;
+}
 
 std::vector<prt::Channel> prtExportChannels(const PrtChannelSwitches& on) {
   std::vector<prt::Channel> channels{{"Position", DataType::Float32, 3}, {"Density", DataType::Float16, 1}};
@@ -85,25 +122,13 @@ orb::Vec PrtRecordBuilder::colour(const HostChunk& c, std::int64_t i) const {
   return result * frame_.colourScale;
 }
 
-// The negated density gradient at the particle's cell, by central
-// differences with indices clamped to the grid, in the file's space.
-orb::Vec PrtRecordBuilder::normal(orb::Vec p) const {
-  const NormalGrid& g = frame_.normals;
-  const int n = g.n;
-  const float cell = 2.f * g.halfExtent / static_cast<float>(n);
-  auto index = [&](float x) { return clampToInt(std::floor((x + g.halfExtent) / cell), 0, n - 1); };
-  const int i = index(p.x), j = index(p.y), k = index(p.z);
-  auto at = [&](int x, int y, int z) {
-    x = std::clamp(x, 0, n - 1);
-    y = std::clamp(y, 0, n - 1);
-    z = std::clamp(z, 0, n - 1);
-    return g.density[(static_cast<std::int64_t>(z) * n + y) * n + x];
-  };
-  const Point3 gradient(at(i + 1, j, k) - at(i - 1, j, k), at(i, j + 1, k) - at(i, j - 1, k),
-                        at(i, j, k + 1) - at(i, j, k - 1));
-  const Point3 local = unitOr(Point3(-gradient.x, -gradient.y, -gradient.z), Point3(0, 0, 1));
-  const Point3 out = unitOr(VectorTransform(frame_.output, local), Point3(0, 0, 1));
-  return {out.x, out.y, out.z};
+// The particle's cell, indices clamped to the grid.
+const std::uint16_t* PrtRecordBuilder::normal(orb::Vec p) const {
+  const NormalField& g = *frame_.normals;
+  const float cell = 2.f * g.halfExtent / static_cast<float>(g.n);
+  auto index = [&](float x) { return clampToInt(std::floor((x + g.halfExtent) / cell), 0, g.n - 1); };
+  const std::int64_t n = g.n;
+  return g.halves.data() + 3 * ((index(p.z) * n + index(p.y)) * n + index(p.x));
 }
 
 // Seconds since birth: ink from its cycle start, swirl from the swirl start,
@@ -127,7 +152,13 @@ void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
   const auto idBase = static_cast<std::uint64_t>(sources.idBases[c.source]);
   const float oneFrame = 1.f / frame_.fps;
   std::memset(out, 0, static_cast<std::size_t>(c.count) * static_cast<std::size_t>(recordSize_));
+  // Particles arrive in no spatial order, so their normal cells are random
+  // reads of a grid far larger than the caches: ask for them ahead.
+  constexpr std::int64_t kAhead = 16;
+  if (normal_ >= 0)
+    for (std::int64_t i = 0; i < std::min(kAhead, c.count); ++i) __builtin_prefetch(normal(c.positions[i]));
   for (std::int64_t i = 0; i < c.count; ++i) {
+    if (normal_ >= 0 && i + kAhead < c.count) __builtin_prefetch(normal(c.positions[i + kAhead]));
     std::uint8_t* record = out + i * recordSize_;
     const orb::Vec p = c.positions[i];
     const std::int64_t index = c.first + i;  // within the source
@@ -141,7 +172,7 @@ void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
     }
     if (colour_ >= 0) putHalves(record, colour_, colour(c, i));
     if (emission_ >= 0) putHalves(record, emission_, emissionColour_);
-    if (normal_ >= 0) putHalves(record, normal_, normal(p));
+    if (normal_ >= 0) std::memcpy(record + normal_, normal(p), 3 * sizeof(std::uint16_t));
     if (id_ >= 0) put(record, id_, static_cast<std::int32_t>(running & 0x7FFFFFFF));
     if (age_ >= 0) put(record, age_, born);
     if (source_ >= 0) put(record, source_, assembleSource(idBase + static_cast<std::uint64_t>(index)));

@@ -2,6 +2,7 @@
 // The per-particle records of a PRT export: which channels a frame carries
 // and what each particle's record holds.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "formats/prt/PrtFormat.h"
@@ -21,13 +22,20 @@ struct PrtChannelSwitches {
 // Emission, Normal, ID, Age, Source and Group, Rest.
 std::vector<prt::Channel> prtExportChannels(const PrtChannelSwitches& on);
 
-// The density grid whose gradient gives the normals: n³ cells spanning
-// ±halfExtent, cell (i, j, k) at (k × n + j) × n + i.
-struct NormalGrid {
-  const float* density = nullptr;
-  int n = 0;
+// The normal of every cell of a density grid, as the records store it: the
+// negated, normalised central-difference gradient ((0, 0, 1) where it
+// vanishes), rotated into the file's space and normalised again, as three
+// float16 values. A particle takes its cell's normal.
+struct NormalField {
+  int n = 0;  // cells per side, spanning ±halfExtent
   float halfExtent = 0;
+  std::vector<std::uint16_t> halves;  // 3 per cell, cell (i, j, k) at (k × n + j) × n + i
 };
+
+// From `density` (n³ cells spanning ±halfExtent, same layout), on every host
+// thread. False with "not enough system memory for the normal grid".
+bool buildNormalField(const std::vector<float>& density, int n, float halfExtent, const Matrix3& output,
+                      NormalField& field, std::string& status);
 
 // Everything one frame's records are made from.
 struct PrtFrame {
@@ -37,7 +45,7 @@ struct PrtFrame {
   float seconds = 0, fps = 30;  // the frame's time
   float swirlStart = 0;         // seconds
   float velocityScale = 1, colourScale = 1;
-  NormalGrid normals;
+  const NormalField* normals = nullptr;  // when the Normal channel is written
   // The previous frame's positions in streaming order when it had exactly as
   // many particles as this one, else null: velocities are then zero.
   const orb::Vec* previous = nullptr;
@@ -53,7 +61,7 @@ class PrtRecordBuilder {
 
  private:
   orb::Vec colour(const HostChunk& chunk, std::int64_t i) const;
-  orb::Vec normal(orb::Vec p) const;
+  const std::uint16_t* normal(orb::Vec p) const;
   float age(int group, std::int64_t index) const;
   std::uint8_t assembleSource(std::uint64_t id) const;
 

@@ -125,7 +125,7 @@ int InkObject::RenderSequence(INode* camera, int start, int end, const MSTR& pat
   if (previousWanted) {
     const std::optional<TimeValue> before = ink::frameTime(start - 1, ticks);
     if (!before) {
-      status_ = "frame " + std::to_string(start - 1) + " is outside the time range";
+      status_ = ink::frameRangeError(start - 1, start - 1, ticks);
       return 0;
     }
     if (!Evaluate(*before, ink::EvalMode::Render, sources) || !ink::capturePositions(sources, previous, status_))
@@ -151,12 +151,13 @@ int InkObject::RenderSequence(INode* camera, int start, int end, const MSTR& pat
                         passesWanted ? &passes : nullptr))
       break;
     std::vector<float>* passTarget = passesWanted && settings.passes ? &passes : nullptr;
-    const std::string file = start == end && text.find("####") == std::string::npos ? text : ink::frameFileName(text, f);
+    const bool exactName = start == end && text.find("####") == std::string::npos;
+    const std::string file = exactName ? text : ink::frameFileName(text, f);
     const Clock::time_point writeStart = Clock::now();
     if (!WriteRendered(file, t, settings, image, passTarget)) break;
     status_ = ink::formatted("frame %d: %s = %lld particles, simulate %.3f s, render %.3f s, write %.3f s -> %s", f,
-                        summary.c_str(), static_cast<long long>(sources.count), simulate,
-                        renderHost_.lastRenderSeconds(), secondsSince(writeStart), file.c_str());
+                             summary.c_str(), static_cast<long long>(sources.count), simulate,
+                             renderHost_.lastRenderSeconds(), secondsSince(writeStart), file.c_str());
     ++written;
     // This frame becomes the previous one of the next; the last frame needs no copy.
     if (previousWanted && f < end && !ink::capturePositions(sources, previous, status_)) break;
@@ -199,11 +200,12 @@ bool InkObject::RenderOver(INode* camera, int frame, const MSTR& background, con
   }
   settings.background = backdrop.data();
   std::vector<float> image, passes;
-  if (!RenderPrepared(t, settings, sources, passesWanted ? &previous : nullptr, image, passesWanted ? &passes : nullptr) ||
+  if (!RenderPrepared(t, settings, sources, passesWanted ? &previous : nullptr, image,
+                      passesWanted ? &passes : nullptr) ||
       !WriteRendered(output, t, settings, image, passesWanted && settings.passes ? &passes : nullptr))
     return false;
   status_ = ink::formatted("over %dx%d: %lld particles, %d lights, render %.3f s -> %s", width, height,
-                      static_cast<long long>(sources.count), settings.lightCount, renderHost_.lastRenderSeconds(),
-                      output.c_str());
+                           static_cast<long long>(sources.count), settings.lightCount, renderHost_.lastRenderSeconds(),
+                           output.c_str());
   return true;
 }
