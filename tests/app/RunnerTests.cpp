@@ -2,7 +2,9 @@
 // exit codes and one-line errors.
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
@@ -658,5 +660,51 @@ TEST(RunnerTest, RenderCommandsWriteFramesAndExitNonZeroWhenShort) {
   ASSERT_EQ(r.code, 0) << r.err;
   EXPECT_EQ(lines(r.out)[0], "false");
   EXPECT_EQ(lines(r.out)[1].rfind("status: renderFrame needs a camera node | GPU: ", 0), 0u) << r.out;
+  std::filesystem::remove_all(dir);
+}
+
+// Ctrl-C: the first cancels after the frame in hand (exit 1 with the
+// cancel line), a second ends the process at once with status 130.
+TEST(RunnerTest, InterruptsCancelThenEndTheRun) {
+  const auto dir = std::filesystem::temp_directory_path() / ("orbink_interrupt_test_" + std::to_string(getpid()));
+  std::filesystem::create_directories(dir);
+  const std::string scene = (dir / "ink.json").string(), errFile = (dir / "err.txt").string();
+  std::ofstream(scene) << R"({"fps": 30, "nodes": [
+    {"name": "Ink", "class": "TessaronOrbInk",
+     "params": {"renderCount": 1000, "gridRes": 32, "antialias": 4, "caustics": false, "glass": false}},
+    {"name": "Cam", "class": "camera", "position": [0, -160, 0], "target": [0, 0, 0]}]})";
+  auto run = [&](int interrupts) {
+    // Frames of about a second, so that both interrupts land within one.
+    const std::string cmd = std::string("exec ") + ORBINK_PATH + " sequence " + scene +
+                            " Ink --camera Cam --start 1 --end 5000 --out " + (dir / "f.png").string() + " --size 640x640 >/dev/null 2>" + errFile;
+    std::filesystem::remove(errFile);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      execl("/bin/sh", "sh", "-c", cmd.c_str(), static_cast<char*>(nullptr));
+      _exit(127);
+    }
+    // Wait until a frame has finished (its line is in the log), then interrupt.
+    for (int waited = 0; waited < 600; ++waited) {
+      std::ifstream in(errFile);
+      std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+      if (text.find("frame 1: ") != std::string::npos || text.find("CUDA unavailable") != std::string::npos) break;
+      usleep(100000);
+    }
+    for (int i = 0; i < interrupts; ++i) {
+      kill(pid, SIGINT);
+      usleep(100000);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    std::ifstream in(errFile);
+    return std::make_pair(WIFEXITED(status) ? WEXITSTATUS(status) : -1,
+                          std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()));
+  };
+  auto [code, err] = run(1);
+  if (err.find("CUDA unavailable") != std::string::npos) GTEST_SKIP() << "no device";
+  EXPECT_EQ(code, 1) << err;
+  EXPECT_TRUE(std::regex_search(err, std::regex("orbink: cancelled at frame \\d+\n$"))) << err;
+  std::tie(code, err) = run(2);
+  EXPECT_EQ(code, 130) << err;
   std::filesystem::remove_all(dir);
 }
