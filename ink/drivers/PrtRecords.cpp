@@ -17,6 +17,9 @@ namespace ink {
 namespace {
 using prt::DataType;
 
+// (0, 0, 1) as float16: the normal where no grid says otherwise.
+constexpr std::uint16_t kUp[3] = {0, 0, 0x3C00};
+
 Point3 toPoint(orb::Vec v) { return {v.x, v.y, v.z}; }
 
 template <class T>
@@ -155,10 +158,11 @@ void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
   // Particles arrive in no spatial order, so their normal cells are random
   // reads of a grid far larger than the caches: ask for them ahead.
   constexpr std::int64_t kAhead = 16;
-  if (normal_ >= 0)
+  const bool normals = normal_ >= 0 && frame_.normals;
+  if (normals)
     for (std::int64_t i = 0; i < std::min(kAhead, c.count); ++i) __builtin_prefetch(normal(c.positions[i]));
   for (std::int64_t i = 0; i < c.count; ++i) {
-    if (normal_ >= 0 && i + kAhead < c.count) __builtin_prefetch(normal(c.positions[i + kAhead]));
+    if (normals && i + kAhead < c.count) __builtin_prefetch(normal(c.positions[i + kAhead]));
     std::uint8_t* record = out + i * recordSize_;
     const orb::Vec p = c.positions[i];
     const std::int64_t index = c.first + i;  // within the source
@@ -172,7 +176,7 @@ void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
     }
     if (colour_ >= 0) putHalves(record, colour_, colour(c, i));
     if (emission_ >= 0) putHalves(record, emission_, emissionColour_);
-    if (normal_ >= 0) std::memcpy(record + normal_, normal(p), 3 * sizeof(std::uint16_t));
+    if (normal_ >= 0) std::memcpy(record + normal_, frame_.normals ? normal(p) : kUp, sizeof kUp);
     if (id_ >= 0) put(record, id_, static_cast<std::int32_t>(running & 0x7FFFFFFF));
     if (age_ >= 0) put(record, age_, born);
     if (source_ >= 0) put(record, source_, assembleSource(idBase + static_cast<std::uint64_t>(index)));
