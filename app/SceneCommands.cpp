@@ -14,7 +14,6 @@
 #include "orb/OrbObject.h"
 #include "app/ScriptCall.h"
 #include "app/TerminalProgress.h"
-#include "host/loader/ClassDirectory.h"
 #include "host/sdk/FunctionPublishing.h"
 #include "host/sdk/Interface.h"
 #include "host/sdk/Node.h"

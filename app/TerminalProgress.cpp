@@ -16,7 +16,8 @@ termios gSavedTerminal{};
 volatile std::sig_atomic_t gInterrupts = 0;
 
 void onInterrupt(int) {
-  if (++gInterrupts >= 2) _exit(130);
+  gInterrupts = gInterrupts + 1;
+  if (gInterrupts >= 2) _exit(130);
   if (gInterruptTarget) gInterruptTarget->SetCancel(TRUE);
 }
 }  // namespace
