@@ -13,17 +13,40 @@ namespace ink {
 
 // One of the sixteen gradients of improved noise: the twelve cube-edge
 // directions and (1,1,0), (0,-1,1), (-1,1,0), (0,-1,-1) for 12..15, chosen
-// by the bits of h as the published reference does, without a table (a
-// table would live in local memory on the device).
-ORB_HD inline orb::Vec noiseGradient(std::uint32_t h) {
+// by the bits of h as the published reference does.
+ORB_HD constexpr void noiseGradientComponents(std::uint32_t h, float& x, float& y, float& z) {
   // gradient . p = (h & 1 ? -u : u) + (h & 2 ? -v : v) with u = x for h < 8
   // else y, and v = y for h < 4, x for 12 and 14, else z.
   const float su = (h & 1u) ? -1.f : 1.f, sv = (h & 2u) ? -1.f : 1.f;
   const bool vIsX = h == 12u || h == 14u;
-  const float x = h < 8u ? su : (vIsX ? sv : 0.f);
-  const float y = h < 8u ? (h < 4u ? sv : 0.f) : su;
-  const float z = h < 4u || vIsX ? 0.f : sv;
+  x = h < 8u ? su : (vIsX ? sv : 0.f);
+  y = h < 8u ? (h < 4u ? sv : 0.f) : su;
+  z = h < 4u || vIsX ? 0.f : sv;
+}
+
+#if !defined(__CUDA_ARCH__)
+// The host's copy of the sixteen gradients, made from the same rule: h is a
+// hash, so the rule's branches would be mispredicted half the time, while a
+// 192-byte table stays in the first-level cache. (On the device a table
+// would live in local memory, so the kernels evaluate the rule.)
+struct NoiseGradientTable {
+  float g[16][3];
+  constexpr NoiseGradientTable() : g{} {
+    for (std::uint32_t h = 0; h < 16; ++h) noiseGradientComponents(h, g[h][0], g[h][1], g[h][2]);
+  }
+};
+inline constexpr NoiseGradientTable kNoiseGradients{};
+#endif
+
+ORB_HD inline orb::Vec noiseGradient(std::uint32_t h) {
+#if defined(__CUDA_ARCH__)
+  float x = 0.f, y = 0.f, z = 0.f;
+  noiseGradientComponents(h, x, y, z);
   return {x, y, z};
+#else
+  const float* g = kNoiseGradients.g[h & 15u];
+  return {g[0], g[1], g[2]};
+#endif
 }
 
 ORB_HD inline float quinticFade(float t) { return t * t * t * (t * (t * 6.f - 15.f) + 10.f); }
