@@ -44,7 +44,7 @@ bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostCh
           h.restIsUV = chunk.kind == 1;
           if (!toHost(positions, chunk.positions, chunk.count, error)) return false;
           h.positions = positions.data();
-          if (fields & kHostWeights) {
+          if ((fields & kHostWeights) && chunk.weights) {
             if (!toHost(weights, chunk.weights, chunk.count, error)) return false;
             h.weights = weights.data();
           }

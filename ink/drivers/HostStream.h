@@ -18,7 +18,7 @@ struct HostChunk {
   std::int64_t first = 0;   // index of the first particle within its source
   std::int64_t count = 0;
   const orb::Vec* positions = nullptr;
-  const float* weights = nullptr;  // when asked for
+  const float* weights = nullptr;  // when asked for and the source has weights
   const orb::Vec* rest = nullptr;  // when asked for and the source has rest values
   bool restIsUV = false;           // the rest values are cloth UVs (silk)
 };

@@ -167,8 +167,8 @@ void PrtRecordBuilder::fill(const HostChunk& c, std::uint8_t* out) const {
     const orb::Vec p = c.positions[i];
     const std::int64_t index = c.first + i;  // within the source
     const std::int64_t running = c.offset + i;
-    putFloats(record, position_, toPoint(p) * frame_.output);
-    put(record, density_, prt::floatToHalf(c.weights[i]));
+    if (position_ >= 0) putFloats(record, position_, toPoint(p) * frame_.output);
+    if (density_ >= 0) put(record, density_, prt::floatToHalf(c.weights ? c.weights[i] : 1.f));
     const float born = age(group, index);
     if (velocity_ >= 0 && frame_.previous && (group != kInkGroup || born >= oneFrame)) {
       const Point3 v = VectorTransform(frame_.output, toPoint((p - frame_.previous[running]) * frame_.fps));
