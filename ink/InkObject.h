@@ -112,6 +112,12 @@ class InkObject : public SimpleParticle, public InkFP {
  private:
   // Batch drivers' shared steps; each leaves its failure in the status text.
   bool EvaluateTimed(TimeValue t, ink::EvaluatedSources& sources, double& seconds);
+  // The positions of the frame before `frame`, for motion and velocities.
+  // That frame only seeds them: when it cannot be evaluated (a sequence that
+  // starts at its first file, a time out of range) `previous` stays empty
+  // and the first frame has none. False, with the status, only when the
+  // copy cannot be held.
+  bool SeedPrevious(int frame, ink::EvaluatedSources& sources, std::vector<orb::Vec>& previous);
   // Gathers the scene at t at the given size and sets the camera from the camera node; `missingCamera` is the text
   // used when there is none.
   bool PrepareRender(INode* camera, TimeValue t, int width, int height, const ink::EvaluatedSources& sources,

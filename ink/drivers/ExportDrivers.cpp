@@ -88,12 +88,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
 
   ink::EvaluatedSources sources;
   std::vector<orb::Vec> previous, current;
-  if (switches.velocity && start >= kEarliestVelocitySeed) {
-    const std::optional<TimeValue> before = ink::frameTime(start - 1, ticks);
-    if (before && (!Evaluate(*before, ink::EvalMode::Render, sources) ||
-                   !ink::capturePositions(sources, previous, status_)))
-      return 0;
-  }
+  if (switches.velocity && start >= kEarliestVelocitySeed && !SeedPrevious(start, sources, previous)) return 0;
 
   ink::FrameProgress progress("Tessaron Orb Ink: PRT export", end - start + 1);
   INode* node = OwnNode(this);

@@ -103,6 +103,13 @@ bool InkObject::WriteRendered(const std::string& file, TimeValue t, const ink::R
   return false;
 }
 
+bool InkObject::SeedPrevious(int frame, ink::EvaluatedSources& sources, std::vector<orb::Vec>& previous) {
+  previous.clear();
+  const std::optional<TimeValue> before = ink::frameTime(frame - 1, GetCOREInterface()->GetTicksPerFrame());
+  if (!before || !Evaluate(*before, ink::EvalMode::Render, sources)) return true;
+  return ink::capturePositions(sources, previous, status_);
+}
+
 bool InkObject::RenderFrame(INode* camera, int frame, const MSTR& file, int width, int height) {
   return RenderSequence(camera, frame, frame, file, width, height) == 1;
 }
@@ -122,15 +129,7 @@ int InkObject::RenderSequence(INode* camera, int start, int end, const MSTR& pat
 
   ink::EvaluatedSources sources;
   std::vector<orb::Vec> previous;
-  if (previousWanted) {
-    const std::optional<TimeValue> before = ink::frameTime(start - 1, ticks);
-    if (!before) {
-      status_ = ink::frameRangeError(start - 1, start - 1, ticks);
-      return 0;
-    }
-    if (!Evaluate(*before, ink::EvalMode::Render, sources) || !ink::capturePositions(sources, previous, status_))
-      return 0;
-  }
+  if (previousWanted && !SeedPrevious(start, sources, previous)) return 0;
 
   ink::FrameProgress progress("Tessaron Orb Ink: rendering", end - start + 1);
   std::vector<float> image, passes;
@@ -188,16 +187,8 @@ bool InkObject::RenderOver(INode* camera, int frame, const MSTR& background, con
   // Motion vectors need the previous frame; the current one is evaluated again after it.
   const bool passesWanted = ink::endsWithExr(output) && pblock2->GetInt(pid::renderPasses, t) != 0;
   std::vector<orb::Vec> previous;
-  if (passesWanted) {
-    const std::optional<TimeValue> before = ink::frameTime(frame - 1, ticks);
-    if (!before) {
-      status_ = ink::frameRangeError(frame - 1, frame - 1, ticks);
-      return false;
-    }
-    if (!Evaluate(*before, ink::EvalMode::Render, sources) || !ink::capturePositions(sources, previous, status_) ||
-        !Evaluate(t, ink::EvalMode::Render, sources))
-      return false;
-  }
+  if (passesWanted && (!SeedPrevious(frame, sources, previous) || !Evaluate(t, ink::EvalMode::Render, sources)))
+    return false;
   settings.background = backdrop.data();
   std::vector<float> image, passes;
   if (!RenderPrepared(t, settings, sources, passesWanted ? &previous : nullptr, image,

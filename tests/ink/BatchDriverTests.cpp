@@ -291,3 +291,40 @@ TEST_F(BatchDriverTest, VdbClampsTheResolutionAndWritesAFogVolume) {
 }
 
 }  // namespace
+
+namespace {
+// A streamed engine hands its particles over from its host copy; the records
+// must not depend on where they come from.
+TEST_F(BatchDriverTest, StreamedInkExportsTheSameRecordsAsResidentInk) {
+  pb.SetValue(pid::prtNormal, 0, 0);  // the grid's splat order may round differently
+  ASSERT_EQ(ink->ExportPRT(3, 4, path("resident.prt")), 2) << status();
+  setenv("ORB_INK_MAX_RESIDENT", "700", 1);
+  ink->FreeGPU();  // the next evaluation sizes the engine again, now streamed
+  ASSERT_EQ(ink->ExportPRT(3, 4, path("streamed.prt")), 2) << status();
+  ASSERT_TRUE(ink->Evaluation().inkEngine(EvalMode::Render)->streamed());
+  for (const char* frame : {"_0003.prt", "_0004.prt"})
+    EXPECT_EQ(prttest::readFile(dir.file(std::string("resident") + frame)),
+              prttest::readFile(dir.file(std::string("streamed") + frame)))
+        << frame;
+}
+
+// A second source continues the running index: its IDs follow the ink's and
+// its records carry its own group.
+TEST_F(BatchDriverTest, RecordsOfTheNextSourceContinueTheRunningIndex) {
+  pb.SetValue(pid::prtNormal, 0, 0);
+  ASSERT_EQ(ink->ExportPRT(2, 2, path("first.prt")), 1) << status();
+  pb.SetValue(pid::prtInFile, 0, path("first_0002.prt").c_str());
+  pb.SetValue(pid::prtInOn, 0, 1);
+  pb.SetValue(pid::prtInWorld, 0, 0);
+  ASSERT_EQ(ink->ExportPRT(2, 2, path("both.prt")), 1) << status();
+  const PrtFile both = readPrt(dir.file("both_0002.prt"));
+  ASSERT_EQ(both.count, 6000);
+  EXPECT_EQ(field<std::int32_t>(both, 3000, "ID"), 3000);
+  EXPECT_EQ(field<std::uint8_t>(both, 2999, "Group"), 0);
+  EXPECT_EQ(field<std::uint8_t>(both, 3000, "Group"), 3);
+  // The PRT input's particles are the first file's, in object space.
+  const PrtFile first = readPrt(dir.file("first_0002.prt"));
+  EXPECT_EQ(field<float>(both, 3000 + 17, "Position", 2), field<float>(first, 17, "Position", 2));
+}
+
+}  // namespace
