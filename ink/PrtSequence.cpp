@@ -2,25 +2,19 @@
 
 #include <cstdio>
 
+#include "ink/FrameNaming.h"
+#include "util/Format.h"
+
 namespace ink {
 
 namespace {
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 
-// `value` printed with "%0*d" at `width` (at least one character).
-std::string zeroPadded(int width, int value) {
-  const int n = std::snprintf(nullptr, 0, "%0*d", width, value);
-  std::string text(static_cast<std::size_t>(n > 0 ? n : 0), '\0');
-  std::snprintf(text.data(), text.size() + 1, "%0*d", width, value);
-  return text;
-}
-
 }  // namespace
 
 std::string prtFrameFileName(const std::string& pattern, int frame) {
-  if (const std::size_t hashes = pattern.find("####"); pattern.size() >= 4 && hashes != std::string::npos)
-    return pattern.substr(0, hashes) + zeroPadded(4, frame) + pattern.substr(hashes + 4);
+  if (std::optional<std::string> named = replaceFrameHashes(pattern, frame)) return *named;
 
   const std::size_t slash = pattern.find_last_of("/\\");
   const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
@@ -30,7 +24,7 @@ std::string prtFrameFileName(const std::string& pattern, int frame) {
   std::size_t start = end;
   while (start > nameStart && isDigit(pattern[start - 1])) --start;
   const int width = static_cast<int>(end - start);
-  return pattern.substr(0, start) + zeroPadded(width, frame) + pattern.substr(end);
+  return pattern.substr(0, start) + util::formatted("%0*d", width, frame) + pattern.substr(end);
 }
 
 std::int64_t prtStride(std::int64_t count, std::int64_t limit) {

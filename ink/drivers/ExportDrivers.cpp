@@ -11,10 +11,10 @@
 #include "host/sdk/ParamBlock2.h"
 #include "ink/InkObject.h"
 #include "ink/InkParams.h"
-#include "ink/drivers/FrameNaming.h"
+#include "ink/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
-#include "ink/drivers/StatusFormat.h"
+#include "util/Format.h"
 #include "ink/drivers/PrtRecords.h"
 #include "ink/render/DensityExport.h"
 
@@ -98,7 +98,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
   int written = 0;
   for (int f = start; f <= end; ++f) {
     if (!progress.update(f - start, f)) {
-      status_ = ink::formatted("PRT cancelled at frame %d (%d written)", f, written);
+      status_ = util::formatted("PRT cancelled at frame %d (%d written)", f, written);
       break;
     }
     const TimeValue t = *ink::frameTime(f, ticks);
@@ -150,7 +150,7 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
         status_);
     if (!streamed || !writer.Close(recordsWritten, status_)) break;
     if (switches.velocity) previous.swap(current);
-    status_ = ink::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
+    status_ = util::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
                              static_cast<long long>(sources.count), static_cast<int>(channels.size()),
                              writer.recordSize(), file.c_str());
     ++written;
@@ -179,7 +179,7 @@ int InkObject::ExportVDB(int start, int end, const MSTR& pattern, int resolution
     if (!formats::WriteDensityVdb(file, "density", dense, 2.0 * static_cast<double>(r) / n, peak * 0.0001f, status_,
                                   leaves))
       break;
-    status_ = ink::formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
+    status_ = util::formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
                              static_cast<long long>(sources.count), n, leaves, static_cast<double>(peak), file.c_str());
     ++written;
   }

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "host/sdk/Interface.h"
-#include "ink/drivers/StatusFormat.h"
+#include "util/Format.h"
 
 namespace ink {
 
@@ -14,7 +14,7 @@ int percentDone(int done, int total) {
 }  // namespace
 
 std::string progressText(const std::string& title, int done, int total, int frame) {
-  return formatted("%s  %d / %d  (%d%%)  frame %d  -  ESC cancels", title.c_str(), done, total,
+  return util::formatted("%s  %d / %d  (%d%%)  frame %d  -  ESC cancels", title.c_str(), done, total,
                    percentDone(done, total), frame);
 }
 

@@ -11,10 +11,10 @@
 #include "ink/InkObject.h"
 #include "ink/InkParams.h"
 #include "ink/MaterialGathering.h"
-#include "ink/drivers/FrameNaming.h"
+#include "ink/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
-#include "ink/drivers/StatusFormat.h"
+#include "util/Format.h"
 #include "ink/render/RenderCamera.h"
 #include "ink/render/RenderOutput.h"
 
@@ -154,7 +154,7 @@ int InkObject::RenderSequence(INode* camera, int start, int end, const MSTR& pat
     const std::string file = exactName ? text : ink::frameFileName(text, f);
     const Clock::time_point writeStart = Clock::now();
     if (!WriteRendered(file, t, settings, image, passTarget)) break;
-    status_ = ink::formatted("frame %d: %s = %lld particles, simulate %.3f s, render %.3f s, write %.3f s -> %s", f,
+    status_ = util::formatted("frame %d: %s = %lld particles, simulate %.3f s, render %.3f s, write %.3f s -> %s", f,
                              summary.c_str(), static_cast<long long>(sources.count), simulate,
                              renderHost_.lastRenderSeconds(), secondsSince(writeStart), file.c_str());
     ++written;
@@ -195,7 +195,7 @@ bool InkObject::RenderOver(INode* camera, int frame, const MSTR& background, con
                       passesWanted ? &passes : nullptr) ||
       !WriteRendered(output, t, settings, image, passesWanted && settings.passes ? &passes : nullptr))
     return false;
-  status_ = ink::formatted("over %dx%d: %lld particles, %d lights, render %.3f s -> %s", width, height,
+  status_ = util::formatted("over %dx%d: %lld particles, %d lights, render %.3f s -> %s", width, height,
                            static_cast<long long>(sources.count), settings.lightCount, renderHost_.lastRenderSeconds(),
                            output.c_str());
   return true;

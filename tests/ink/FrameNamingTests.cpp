@@ -3,7 +3,7 @@
 
 #include <climits>
 
-#include "ink/drivers/FrameNaming.h"
+#include "ink/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 
 namespace {

@@ -1,18 +1,21 @@
-#include "ink/drivers/FrameNaming.h"
+#include "ink/FrameNaming.h"
 
 #include <cstdint>
-#include <cstdio>
 #include <limits>
+
+#include "util/Format.h"
 
 namespace ink {
 
+std::optional<std::string> replaceFrameHashes(const std::string& pattern, int frame) {
+  const std::size_t hashes = pattern.find("####");
+  if (hashes == std::string::npos) return std::nullopt;
+  return pattern.substr(0, hashes) + util::formatted("%04d", frame) + pattern.substr(hashes + 4);
+}
+
 std::string frameFileName(const std::string& pattern, int frame) {
-  char number[16];
-  std::snprintf(number, sizeof number, "%04d", frame);
-  if (pattern.size() >= 4) {
-    const std::size_t hashes = pattern.find("####");
-    if (hashes != std::string::npos) return pattern.substr(0, hashes) + number + pattern.substr(hashes + 4);
-  }
+  if (std::optional<std::string> named = replaceFrameHashes(pattern, frame)) return *named;
+  const std::string number = util::formatted("%04d", frame);
   const std::size_t dot = pattern.rfind('.');
   if (dot == std::string::npos) return pattern + "_" + number;
   return pattern.substr(0, dot) + "_" + number + pattern.substr(dot);

@@ -1,5 +1,5 @@
 #pragma once
-// File names and times of the frames a batch driver writes.
+// File names and times of the frames of a sequence.
 #include <cstddef>
 #include <optional>
 #include <string>
@@ -12,10 +12,14 @@ namespace ink {
 // overwrite another file.
 constexpr std::size_t kMaxPatternBytes = 1023;
 
-// The pattern's first "####" replaced by the frame printed "%04d" (when the
-// pattern has at least 4 characters); otherwise "_" and the frame inserted
-// before the last "." of the whole pattern, or appended when it has none.
-// Frame −5 prints as −005.
+// The pattern's first "####" replaced by the frame printed "%04d", when the
+// pattern has one; frame −5 prints as −005. Every frame sequence, read or
+// written, names its files this way first.
+std::optional<std::string> replaceFrameHashes(const std::string& pattern, int frame);
+
+// The written sequences' rule: the hashes as above; otherwise "_" and the
+// frame ("%04d") inserted before the last "." of the whole pattern, or
+// appended when it has none.
 std::string frameFileName(const std::string& pattern, int frame);
 
 // The host time of a frame, computed in 64 bits; nothing when it falls

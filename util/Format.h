@@ -1,11 +1,10 @@
 #pragma once
-// printf-style formatting of the drivers' status and progress lines, whatever
-// their length.
+// printf-style formatting into a string of whatever length the result has.
 #include <algorithm>
 #include <cstdio>
 #include <string>
 
-namespace ink {
+namespace util {
 
 template <class... Args>
 std::string formatted(const char* format, Args... args) {
@@ -15,4 +14,4 @@ std::string formatted(const char* format, Args... args) {
   return text;
 }
 
-}  // namespace ink
+}  // namespace util
