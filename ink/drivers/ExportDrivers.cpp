@@ -137,17 +137,10 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
     const bool streamed = ink::streamToHost(
         sources, ink::kHostWeights | ink::kHostRest,
         [&](const ink::HostChunk& chunk, std::string& error) {
-          if (switches.velocity) {
-            if (chunk.offset + chunk.count > static_cast<std::int64_t>(current.size())) {
-              error = "the sources streamed more particles than they announced";
-              return false;
-            }
-            std::copy_n(chunk.positions, chunk.count, current.begin() + chunk.offset);
-          }
           recordsWritten += chunk.count;
           return appendRecords(builder, chunk, recordSize, writer, records, error);
         },
-        status_);
+        status_, current);  // kept as the next frame's previous positions
     if (!streamed || !writer.Close(recordsWritten, status_)) break;
     if (switches.velocity) previous.swap(current);
     status_ = util::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,

@@ -11,6 +11,17 @@ namespace ink {
 namespace {
 // Grows `host` to `count` elements and copies them down; false when the
 // buffer cannot grow or the copy fails, with the reason.
+// Copies `count` elements down to `host`; false with the reason.
+template <class T>
+bool download(T* host, const T* device, std::int64_t count, std::string& error) {
+  if (count == 0 || gpu::memcpy(host, device, sizeof(T) * static_cast<std::size_t>(count),
+                                gpu::CopyKind::DeviceToHost) == gpu::Success)
+    return true;
+  error = "download failed";
+  return false;
+}
+
+// Grows `host` to `count` elements and copies them down.
 template <class T>
 bool toHost(std::vector<T>& host, const T* device, std::int64_t count, std::string& error) {
   try {
@@ -19,15 +30,12 @@ bool toHost(std::vector<T>& host, const T* device, std::int64_t count, std::stri
     error = "not enough system memory for a chunk of " + std::to_string(count) + " particles";
     return false;
   }
-  if (count == 0 || gpu::memcpy(host.data(), device, sizeof(T) * static_cast<std::size_t>(count),
-                                gpu::CopyKind::DeviceToHost) == gpu::Success)
-    return true;
-  error = "download failed";
-  return false;
+  return download(host.data(), device, count, error);
 }
 }  // namespace
 
-bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostChunkSink& sink, std::string& status) {
+bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostChunkSink& sink, std::string& status,
+                  std::span<orb::Vec> positionsInto) {
   std::lock_guard lock(gpuLock());
   std::vector<orb::Vec> positions, rest;
   std::vector<float> weights;
@@ -42,8 +50,17 @@ bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostCh
           h.first = chunk.first;
           h.count = chunk.count;
           h.restIsUV = chunk.kind == 1;
-          if (!toHost(positions, chunk.positions, chunk.count, error)) return false;
-          h.positions = positions.data();
+          if (positionsInto.empty()) {
+            if (!toHost(positions, chunk.positions, chunk.count, error)) return false;
+            h.positions = positions.data();
+          } else {
+            if (offset + chunk.count > static_cast<std::int64_t>(positionsInto.size())) {
+              error = "the sources streamed more particles than they announced";
+              return false;
+            }
+            h.positions = positionsInto.data() + offset;
+            if (!download(positionsInto.data() + offset, chunk.positions, chunk.count, error)) return false;
+          }
           if ((fields & kHostWeights) && chunk.weights) {
             if (!toHost(weights, chunk.weights, chunk.count, error)) return false;
             h.weights = weights.data();
@@ -80,16 +97,7 @@ bool reservePositions(std::vector<orb::Vec>& positions, std::int64_t count, std:
 bool capturePositions(const EvaluatedSources& sources, std::vector<orb::Vec>& positions, std::string& status) {
   if (!reservePositions(positions, sources.count, status)) return false;
   const bool copied = streamToHost(
-      sources, kHostPositions,
-      [&](const HostChunk& c, std::string& error) {
-        if (c.offset + c.count > sources.count) {
-          error = "the sources streamed more particles than they announced";
-          return false;
-        }
-        std::copy(c.positions, c.positions + c.count, positions.begin() + c.offset);
-        return true;
-      },
-      status);
+      sources, kHostPositions, [](const HostChunk&, std::string&) { return true; }, status, positions);
   if (!copied) positions = {};
   return copied;
 }

@@ -3,6 +3,7 @@
 // copied into reused host buffers before the callback sees them.
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -28,10 +29,14 @@ enum HostFields : unsigned { kHostPositions = 0, kHostWeights = 1, kHostRest = 2
 // False stops the stream; the callback then leaves its reason in `error`.
 using HostChunkSink = std::function<bool(const HostChunk&, std::string& error)>;
 
-// Streams every source in evaluation order under the GPU lock. False with
-// one line in `status`: a source's own text, the callback's, "download
-// failed" or a host buffer that does not fit.
-bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostChunkSink& sink, std::string& status);
+// Streams every source in evaluation order under the GPU lock. With
+// `positionsInto` (one entry per particle of the evaluation) every chunk's
+// positions are copied straight to their running offset there, and the
+// chunk's `positions` point into it. False with one line in `status`: a
+// source's own text, the callback's, "download failed", a host buffer that
+// does not fit, or more particles than `positionsInto` holds.
+bool streamToHost(const EvaluatedSources& sources, unsigned fields, const HostChunkSink& sink, std::string& status,
+                  std::span<orb::Vec> positionsInto = {});
 
 // Room for `count` positions; false with "not enough system memory for the
 // previous frame's <count> positions" when the host cannot hold them, which
