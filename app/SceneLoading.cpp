@@ -44,11 +44,13 @@ bool loadScene(const std::string& path, std::string& error) {
   if (overrides().empty()) return host::loadSceneFile(path, core, host::classDirectory(), error);
   std::string text, baseDir;
   if (!host::readSceneFile(path, text, baseDir, error)) return false;
-  nlohmann::json scene = nlohmann::json::parse(text, nullptr, false);
-  if (scene.is_discarded()) return host::loadSceneFile(path, core, host::classDirectory(), error);  // its own message
-  for (const std::string& entry : overrides())
-    if (!applyOverride(scene, entry, error)) return false;
-  if (!host::loadSceneText(scene.dump(), baseDir, core, host::classDirectory(), error)) {
+  // Text that is not JSON goes to the loader as it is, for its own message.
+  if (nlohmann::json scene = nlohmann::json::parse(text, nullptr, false); !scene.is_discarded()) {
+    for (const std::string& entry : overrides())
+      if (!applyOverride(scene, entry, error)) return false;
+    text = scene.dump();
+  }
+  if (!host::loadSceneText(text, baseDir, core, host::classDirectory(), error)) {
     error = path + ": " + error;
     return false;
   }

@@ -106,6 +106,11 @@ int main(int argc, char** argv) {
     c->add_option("INK", inkNode, "ink node name")->required();
     return c;
   };
+  auto frameRange = [&](CLI::App* c, const char* out) {
+    c->add_option("--start", driverStart, "first frame")->required();
+    c->add_option("--end", driverEnd, "last frame")->required();
+    c->add_option("--out", driverOut, out)->required();
+  };
   auto* render = inkDriver("render", "render one frame of an ink node (renderFrame)");
   render->add_option("--camera", driverCamera, "camera node")->required();
   render->add_option("--frame", driverFrame, "frame number");
@@ -113,18 +118,12 @@ int main(int argc, char** argv) {
   render->add_option("--size", driverSize, "WIDTHxHEIGHT (default 960x960)");
   auto* sequence = inkDriver("sequence", "render a frame range (renderSequence)");
   sequence->add_option("--camera", driverCamera, "camera node")->required();
-  sequence->add_option("--start", driverStart, "first frame")->required();
-  sequence->add_option("--end", driverEnd, "last frame")->required();
-  sequence->add_option("--out", driverOut, "file pattern: #### or _0000 before the extension")->required();
+  frameRange(sequence, "file pattern: #### or _0000 before the extension");
   sequence->add_option("--size", driverSize, "WIDTHxHEIGHT (default 960x960)");
   auto* prt = inkDriver("prt", "export a frame range as PRT particle files (exportPRT)");
-  prt->add_option("--start", driverStart, "first frame")->required();
-  prt->add_option("--end", driverEnd, "last frame")->required();
-  prt->add_option("--out", driverOut, "file pattern")->required();
+  frameRange(prt, "file pattern");
   auto* vdb = inkDriver("vdb", "export a frame range as VDB density volumes (exportVDB)");
-  vdb->add_option("--start", driverStart, "first frame")->required();
-  vdb->add_option("--end", driverEnd, "last frame")->required();
-  vdb->add_option("--out", driverOut, "file pattern")->required();
+  frameRange(vdb, "file pattern");
   vdb->add_option("--resolution", resolution, "grid cells per side, 32 to 1536 (default 256)");
   auto* over = inkDriver("over", "render one frame over a background image at its size (renderOver)");
   over->add_option("--camera", driverCamera, "camera node")->required();

@@ -37,17 +37,21 @@ std::vector<float> readBackground(const std::string& path, int& width, int& heig
   if (!bitmap) return pixels;
   width = bitmap->Width();
   height = bitmap->Height();
-  try {
+  auto copyRows = [&] {
     pixels.resize(static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 4);
     std::vector<BMM_Color_fl> row(static_cast<std::size_t>(width));
     for (int y = 0; y < height; ++y) {
-      if (!bitmap->GetLinearPixels(0, y, width, row.data())) throw std::bad_alloc();
+      if (!bitmap->GetLinearPixels(0, y, width, row.data())) return false;
       for (int x = 0; x < width; ++x) {
         float* p = pixels.data() + (static_cast<std::size_t>(y) * width + x) * 4;
         p[0] = row[x].r, p[1] = row[x].g, p[2] = row[x].b, p[3] = row[x].a;
       }
     }
-  } catch (const std::exception&) {
+    return true;
+  };
+  try {
+    if (!copyRows()) pixels = {};
+  } catch (const std::bad_alloc&) {
     pixels = {};
   }
   bitmap->DeleteThis();
@@ -85,10 +89,10 @@ bool InkObject::RenderPrepared(TimeValue t, ink::RenderSettings& settings, const
     settings.previousPositions = previous->data();
     settings.previousCount = static_cast<std::int64_t>(previous->size());
   }
+  // The gathered settings carry the sources' groups, id bases and assemble
+  // record, so the object state needs only the antialiasing.
   ink::RenderObjectState object;
   object.antialias = pblock2->GetInt(pid::antialias, t);
-  object.sourceEntries.assign(sources.idBases.begin(), sources.idBases.end());
-  object.assemble = settings.assemble;
   return renderHost_.render(settings, object, sources.sources, sources.weights, image, passes, status_);
 }
 
