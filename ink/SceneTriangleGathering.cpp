@@ -6,8 +6,7 @@
 #include "host/sdk/ParamBlock2.h"
 #include "ink/InkParams.h"
 #include "ink/SimGathering.h"
-#include "orb/OrbClassId.h"
-#include "orb/OrbMeshBuffers.h"
+#include "ink/SurfaceFaces.h"
 
 namespace ink {
 
@@ -36,19 +35,6 @@ orb::Vec faceColour(INode& node, int materialId) {
   return colourOf(mtl->GetDiffuse());
 }
 
-// Calls visit(face, a, b, c) for the faces of `node` the renderer takes:
-// an orb's veil faces only, every face of anything else.
-template <class Visit>
-void forEachShownFace(INode& node, TimeValue t, const Matrix3& toInk, Visit&& visit) {
-  const common::NodeTriMesh mesh(node, t);
-  const bool orb = mesh.object() && mesh.object()->ClassID() == kOrbClassId;
-  mesh.forEachFace(node.GetObjectTM(t) * toInk,
-                   [&](std::size_t f, const Point3& a, const Point3& b, const Point3& c) {
-                     const int id = mesh.mesh()->faces[f].getMatID();
-                     if (orb && id != orb::kVeilFront && id != orb::kVeilBack) return true;
-                     return visit(id, a, b, c);
-                   });
-}
 }  // namespace
 
 std::vector<SceneTriangle> gatherSceneTriangles(IParamBlock2& pb, INode* inkNode, TimeValue t) {
@@ -56,11 +42,14 @@ std::vector<SceneTriangle> gatherSceneTriangles(IParamBlock2& pb, INode* inkNode
   const Matrix3 toInk = worldToInk(inkNode, t);
   for (const auto& [list, kind] : {std::pair{param::sceneObjects, 0.f}, {param::shadowCatchers, 1.f}})
     forEachVisibleNode(pb, list, t, [&](INode& node) {
-      forEachShownFace(node, t, toInk, [&](int id, const Point3& a, const Point3& b, const Point3& c) {
-        if (triangles.size() >= kMaxSceneTriangles) return false;
-        triangles.push_back({inkVec(a), inkVec(b), inkVec(c), faceColour(node, id), kind});
-        return true;
-      });
+      const common::NodeTriMesh mesh(node, t);
+      forEachSurfaceFace(mesh, node.GetObjectTM(t) * toInk,
+                         [&](std::size_t f, const Point3& a, const Point3& b, const Point3& c) {
+                           if (triangles.size() >= kMaxSceneTriangles) return false;
+                           const int id = mesh.mesh()->faces[f].getMatID();
+                           triangles.push_back({inkVec(a), inkVec(b), inkVec(c), faceColour(node, id), kind});
+                           return true;
+                         });
     });
   return triangles;
 }

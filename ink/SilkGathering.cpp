@@ -9,14 +9,11 @@
 #include "host/sdk/ParamBlock2.h"
 #include "ink/InkParams.h"
 #include "ink/SimGathering.h"
+#include "ink/SurfaceFaces.h"
 
 namespace ink {
 
 namespace {
-// The glass orb of this library and the material ids of its veil surfaces.
-const Class_ID kOrbClassId(0x5B7E2C91, 0x3FA8D4E6);
-constexpr MtlID kVeilFront = 2, kVeilBack = 3;
-
 
 bool noCloth(std::string& status) {
   status = "silk: pick a cloth source (an Iridel object or a UV mesh)";
@@ -53,19 +50,16 @@ bool SampleSilk(IParamBlock2& pb, INode* inkNode, TimeValue t, std::int64_t coun
   std::vector<SilkTri> gathered;
   try {
     const common::NodeTriMesh cloth(*node, t);
-    const bool veilsOnly = cloth.object() && cloth.object()->ClassID() == kOrbClassId;
-    cloth.forEachFace(node->GetObjectTM(t) * worldToInk(inkNode, t),
-                      [&](std::size_t f, const Point3& a, const Point3& b, const Point3& c) {
-                        const MtlID id = cloth.mesh()->faces[f].getMatID();
-                        if (veilsOnly && id != kVeilFront && id != kVeilBack) return true;
-                        SilkTri tri{};
-                        tri.q0 = inkVec(a);
-                        tri.q1 = inkVec(b);
-                        tri.q2 = inkVec(c);
-                        textureCorners(*cloth.mesh(), f, tri);
-                        gathered.push_back(tri);
-                        return true;
-                      });
+    forEachSurfaceFace(cloth, node->GetObjectTM(t) * worldToInk(inkNode, t),
+                       [&](std::size_t f, const Point3& a, const Point3& b, const Point3& c) {
+                         SilkTri tri{};
+                         tri.q0 = inkVec(a);
+                         tri.q1 = inkVec(b);
+                         tri.q2 = inkVec(c);
+                         textureCorners(*cloth.mesh(), f, tri);
+                         gathered.push_back(tri);
+                         return true;
+                       });
   } catch (const std::bad_alloc&) {
     status = "not enough system memory for the silk triangles";
     return false;
