@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "AdvanceFrames.h"
 #include "InkSimFixtures.h"
 #include "ink/sim/ContainerSdf.h"
 #include "ink/sim/InkSim.h"
@@ -39,15 +40,7 @@ void advance(benchmark::State& state, bool streamed) {
     state.SkipWithError("residency not as asked");
     return;
   }
-  float t = 0.f;
-  for (auto _ : state) {
-    t += 1.f / params.fps;
-    if (!sim.advance(t, error)) {
-      state.SkipWithError(error.c_str());
-      return;
-    }
-  }
-  state.SetItemsProcessed(state.iterations() * static_cast<std::int64_t>(count) * params.substeps);
+  inkbench::advanceFramePerIteration(state, sim, params.fps, count, params.substeps);
   unsetenv("ORB_INK_MAX_RESIDENT");
 }
 

@@ -15,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "AdvanceFrames.h"
 #include "SourceFixtures.h"
 #include "ink/sim/SilkSim.h"
 #include "ink/sim/SwirlSim.h"
@@ -80,15 +81,7 @@ void BM_SwirlAdvance(benchmark::State& state) {
     state.SkipWithError(error.c_str());
     return;
   }
-  float t = 0.f;
-  for (auto _ : state) {
-    t += 1.f / params.fps;
-    if (!sim.advance(t, error)) {
-      state.SkipWithError(error.c_str());
-      return;
-    }
-  }
-  state.SetItemsProcessed(state.iterations() * count * params.substeps);
+  inkbench::advanceFramePerIteration(state, sim, params.fps, count, params.substeps);
 }
 
 }  // namespace
