@@ -13,8 +13,10 @@ inline std::uint64_t hashCombine(std::uint64_t h, std::uint64_t value) {
   return h ^ (h * 64 + value + h / 4 + 0x9E3779B97F4A7C15ull);
 }
 
-// Avalanches all 32 bits of x into every bit of the result.
-ORB_HD inline std::uint32_t mix32(std::uint32_t x) {
+// Avalanches all 32 bits of x into every bit of the result; U is a 32-bit
+// unsigned integer or a pack of them (util/Lanes.h).
+template <class U>
+ORB_HD ORB_ALWAYS_INLINE U mix32Of(U x) {
   x ^= x >> 16;
   x *= 0x7FEB352Du;
   x ^= x >> 15;
@@ -22,6 +24,7 @@ ORB_HD inline std::uint32_t mix32(std::uint32_t x) {
   x ^= x >> 16;
   return x;
 }
+ORB_HD inline std::uint32_t mix32(std::uint32_t x) { return mix32Of(x); }
 
 // The lattice hash of the orb's value noise and the Vortex Force's generated
 // axes: a multiply-xorshift step, then a fold to a 24-bit uniform in [0, 1).

@@ -5,7 +5,9 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "gpu/LaneLaunch.h"
 #include "util/Hash.h"
+#include "util/Lanes.h"
 
 namespace ink {
 
@@ -24,18 +26,30 @@ ORB_HD inline std::uint32_t indexHash(std::int64_t g) {
   return static_cast<std::uint32_t>(u >> 32) * kGolden ^ static_cast<std::uint32_t>(u);
 }
 
-// A uniform value in [0, 1) with 24 bits.
-ORB_HD inline float draw(std::uint32_t base, std::uint32_t salt, std::uint32_t key) {
-  const std::uint32_t r = mix32(mix32(base ^ salt) ^ key);
-  return static_cast<float>(r & 0xFFFFFFu) * (1.f / 16777216.f);
+#if !defined(__CUDACC__)
+// The index hash of each lane of a pack of items first + i.
+inline util::lanes::Uints indexHash(std::int64_t first, gpu::LaneItems i) {
+  return util::lanes::gatherUints([&](int l) { return indexHash(first + gpu::laneItem(i, l)); });
+}
+#endif
+ORB_HD inline std::uint32_t indexHash(std::int64_t first, std::int64_t i) { return indexHash(first + i); }
+
+// A uniform value in [0, 1) with 24 bits; the key is one hash or a pack.
+template <class U>
+ORB_HD ORB_ALWAYS_INLINE auto draw(std::uint32_t base, std::uint32_t salt, U key) {
+  const U r = util::mix32Of(U(mix32(base ^ salt)) ^ key);
+  return util::lanes::toFloat(r & 0xFFFFFFu) * (1.f / 16777216.f);
 }
 
 // The draws of one seeding attempt: the seed base of the particle's
-// population and the key of the particle (or of its sheet or blob).
-struct DrawSet {
+// population and the key of the particle (or of its sheet or blob), one
+// key or a pack of them.
+template <class U = std::uint32_t>
+struct DrawSetOf {
   std::uint32_t base;
-  std::uint32_t key;
-  ORB_HD float operator()(std::uint32_t salt) const { return draw(base, salt, key); }
+  U key;
+  ORB_HD ORB_ALWAYS_INLINE auto operator()(std::uint32_t salt) const { return draw(base, salt, key); }
 };
+using DrawSet = DrawSetOf<>;
 
 }  // namespace ink

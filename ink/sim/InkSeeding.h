@@ -9,6 +9,8 @@
 #include "ink/sim/ContainerField.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
+#include "util/LaneMath.h"
+#include "util/LaneVec.h"
 #include "util/Math.h"
 #include "util/Vec.h"
 
@@ -59,15 +61,22 @@ ORB_HD inline std::uint32_t seedBase(const Params& P, std::uint32_t h) {
   return (static_cast<std::uint32_t>(P.seed) * 7919u + half) * kSeedMultiplier;
 }
 
-ORB_HD inline orb::Vec unitDirection(float uz, float uphi) {
-  const float z = 2.f * uz - 1.f, phi = kTwoPi * uphi;
-  const float r = sqrtf(fmaxf(1.f - z * z, 0.f));
-  return {r * cosf(phi), r * sinf(phi), z};
+// The draws below take R = float, or a pack of floats for one draw per lane.
+template <class R>
+ORB_HD inline util::lanes::VecOf<R> unitDirection(R uz, R uphi) {
+  namespace lanes = util::lanes;
+  const R z = 2.f * uz - 1.f, phi = kTwoPi * uphi;
+  const R r = lanes::sqrt(lanes::max(1.f - z * z, R(0.f)));
+  return {r * lanes::cos(phi), r * lanes::sin(phi), z};
 }
 
 ORB_HD inline orb::Vec unitBallPoint(float uz, float uphi, float ur) { return unitDirection(uz, uphi) * cbrtf(ur); }
 
-ORB_HD inline float standardNormal(float u, float v) { return sqrtf(-2.f * logf(fmaxf(u, 1e-7f))) * cosf(kTwoPi * v); }
+template <class R>
+ORB_HD inline R standardNormal(R u, R v) {
+  namespace lanes = util::lanes;
+  return lanes::sqrt(-2.f * lanes::log(lanes::max(u, R(1e-7f)))) * lanes::cos(kTwoPi * v);
+}
 
 ORB_HD inline orb::Vec pullInside(orb::Vec p, float limit) {
   const float len = length(p);
@@ -82,11 +91,16 @@ struct Seed {
 // Index of the first area-table entry not below u (the last entry when none
 // is). The halving runs without data-dependent branches: a random pick
 // would mispredict about every second branch of a plain bisection.
-ORB_HD inline std::int32_t pickTriangle(const float* table, std::int32_t count, float u) {
-  std::int32_t lo = 0, n = count;
+// The halving count depends on the table alone, so a pack of draws halves
+// in step.
+template <class R>
+ORB_HD inline util::lanes::IntOf<R> pickTriangle(const float* table, std::int32_t count, R u) {
+  namespace lanes = util::lanes;
+  lanes::IntOf<R> lo(0);
+  std::int32_t n = count;
   while (n > 1) {
     const std::int32_t half = n / 2;
-    lo = table[lo + half - 1] < u ? lo + half : lo;
+    lo = lanes::select(lanes::gatherAt(table, lo + (half - 1)) < u, lo + half, lo);
     n -= half;
   }
   return lo;

@@ -1,20 +1,39 @@
 #include "ink/sim/SourceKernels.h"
 
+#include "gpu/LaneLaunch.h"
 #include "gpu/Launch.h"
 #include "ink/sim/SilkParticle.h"
 #include "ink/sim/SwirlStep.h"
 
 namespace ink {
+namespace {
+
+// Silk particles first + i, one per item or one per lane.
+struct SilkBody {
+  SilkParams P;
+  const SilkTri* triangles;
+  const float* areas;
+  orb::Vec* positions;
+  float* weights;
+  std::int64_t first;
+  orb::Vec* texture;
+
+  template <class I>
+  ORB_HD void operator()(I i) const {
+    using R = gpu::LaneNumber<I>;
+    const SilkPoint<R> s = silkParticle<R>(P, triangles, areas, indexHash(first, i));
+    gpu::put(positions, i, s.position);
+    gpu::put(weights, i, s.weight);
+    if (texture) gpu::put(texture, i, util::lanes::VecOf<R>{s.u, s.v, R(0.f)});
+  }
+};
+
+}  // namespace
 
 gpu::Status silkKernel(const SilkParams& params, const SilkTri* triangles, const float* areas, orb::Vec* positions,
                        float* weights, std::int64_t first, std::int64_t count, orb::Vec* texture) {
-  const SilkParams P = params;
-  return gpu::forEach("ink::silkKernel", count, [=] ORB_HD(std::int64_t i) {
-    const SilkPoint s = silkParticle(P, triangles, areas, first + i);
-    positions[i] = s.position;
-    weights[i] = s.weight;
-    if (texture) texture[i] = {s.u, s.v, 0.f};
-  });
+  return gpu::forEachLanes("ink::silkKernel", count,
+                           SilkBody{params, triangles, areas, positions, weights, first, texture});
 }
 
 gpu::Status swirlKernel(const SwirlParams& params, const swirl::Frame* track, orb::Vec* positions,

@@ -1,0 +1,95 @@
+#pragma once
+// Kernel launches of lane-generic bodies: forEachLanes runs a body over
+// [0, count) like forEach, one item per thread on the cuda backend, and on
+// the cpu backend one pack of util::lanes::kLanes items per call, compiled
+// for each x86-64 instruction-set level and chosen at load time for the
+// machine (gpu::vectorInstructionSet names the choice).
+//
+// A body is a functor with `template <class I> ORB_HD void operator()(I i)`:
+// I is std::int64_t for one item, gpu::LaneItems for a pack. It reads its
+// inputs with the lane helpers and writes through gpu::put, which writes
+// the pack's valid lanes only.
+#include <algorithm>
+#include <cstdint>
+
+#include "gpu/Launch.h"
+#include "util/LaneVec.h"
+
+namespace gpu {
+
+// The instruction-set level the cpu backend's packs run on here, e.g.
+// "x86-64-v3 (AVX2)".
+const char* vectorInstructionSet();
+
+// The number type of a body's index type: float for one item, a pack of
+// floats for a pack of items.
+template <class I>
+struct LaneNumberOf {
+  using type = float;
+};
+template <class I>
+using LaneNumber = typename LaneNumberOf<I>::type;
+
+ORB_HD ORB_ALWAYS_INLINE void put(float* out, std::int64_t i, float v) { out[i] = v; }
+ORB_HD ORB_ALWAYS_INLINE void put(util::Vec* out, std::int64_t i, util::Vec v) { out[i] = v; }
+
+#if !defined(__CUDACC__)
+
+// Items first .. first + count - 1, count in [1, kLanes]; lanes past count
+// compute on copies of the last item and are never written.
+struct LaneItems {
+  std::int64_t first;
+  int count;
+};
+
+inline void put(float* out, LaneItems i, const util::lanes::Floats& v) {
+  for (int l = 0; l < i.count; ++l) out[i.first + l] = v.v[l];
+}
+inline void put(util::Vec* out, LaneItems i, const util::lanes::FloatsVec& v) {
+  for (int l = 0; l < i.count; ++l) out[i.first + l] = lane(v, l);
+}
+
+template <>
+struct LaneNumberOf<LaneItems> {
+  using type = util::lanes::Floats;
+};
+
+// The item of each lane (the last valid one for lanes past count).
+ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) { return i.first + std::min(l, i.count - 1); }
+
+namespace detail {
+template <class Body>
+__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"), flatten)) void runLanes(
+    const Body& body, std::int64_t begin, std::int64_t end) {
+  constexpr int kLanes = util::lanes::kLanes;
+  for (std::int64_t i = begin; i < end; i += kLanes)
+    body(LaneItems{i, static_cast<int>(std::min<std::int64_t>(kLanes, end - i))});
+}
+}  // namespace detail
+
+#endif
+
+#if defined(ORB_GPU_BACKEND_CUDA) && defined(__CUDACC__)
+
+template <class Body>
+Status forEachLanes(const char* name, std::int64_t count, const Body& body, Stream stream = nullptr) {
+  return forEach(name, count, body, stream);
+}
+
+#elif !defined(ORB_GPU_BACKEND_CUDA)
+
+template <class Body>
+Status forEachLanes(const char* name, std::int64_t count, const Body& body, Stream stream = nullptr) {
+  (void)stream;
+  if (count <= 0) return Success;
+  constexpr std::int64_t kLanes = util::lanes::kLanes;
+  // Slices of whole packs, so every pack but the last is full.
+  detail::parallelFor(name, (count + kLanes - 1) / kLanes, [&body, count](std::int64_t begin, std::int64_t end) {
+    detail::runLanes(body, begin * kLanes, std::min(end * kLanes, count));
+  });
+  return detail::launchStatus();
+}
+
+#endif
+
+}  // namespace gpu
