@@ -9,6 +9,7 @@
 #include "gpu/Device.h"
 #include "gpu/HostParallel.h"
 #include "gpu/KernelStats.h"
+#include "gpu/LaneLaunch.h"
 #include "host/loader/ClassDirectory.h"
 #include "host/sdk/ParamBlock2.h"
 #include "ink/sim/GpuContext.h"
@@ -31,6 +32,7 @@ int runInfo(bool verbose) {
   std::printf("%s\n%s\n", host::narrow(LibDescription()).c_str(), device.c_str());
   std::printf("capacity: %.1f million particles\n", ink::gpuCapacityMillions());
   std::printf("backend: %s\n", gpu::backendName());
+  std::printf("cpu vectors: %s, %d lanes\n", gpu::vectorInstructionSet(), util::lanes::kLanes);
   if (verbose) std::printf("host threads: %d\n", gpu::hostThreadCount());
   return 0;
 }

@@ -177,8 +177,8 @@ ORB_ALWAYS_INLINE Floats sqrt(Floats x) {
 }
 
 // fminf / fmaxf: a NaN argument gives the other one.
-ORB_ALWAYS_INLINE Floats min(Floats a, Floats b) { return select(b != b, a, select(b < a, b, a)); }
-ORB_ALWAYS_INLINE Floats max(Floats a, Floats b) { return select(b != b, a, select(b > a, b, a)); }
+ORB_ALWAYS_INLINE Floats min(Floats a, Floats b) { return select(b != b, a, select((b < a) | (a != a), b, a)); }
+ORB_ALWAYS_INLINE Floats max(Floats a, Floats b) { return select(b != b, a, select((b > a) | (a != a), b, a)); }
 
 // Lane `l` of a pack, and a pack read lane by lane from scattered places.
 ORB_ALWAYS_INLINE float lane(Floats x, int l) { return x.v[l]; }

@@ -67,6 +67,9 @@ TEST(RunnerTest, InfoPrintsDescriptionDeviceLineAndCapacity) {
   EXPECT_TRUE(l[1] == "CUDA unavailable" || std::regex_match(l[1], std::regex(R"(.+, \d+\.\d of \d+\.\d GB free)")))
       << l[1];
   EXPECT_TRUE(std::regex_match(l[2], std::regex(R"(capacity: \d+\.\d million particles)"))) << l[2];
+  ASSERT_GE(l.size(), 5u);
+  EXPECT_TRUE(std::regex_match(l[4], std::regex(R"(cpu vectors: x86-64(-v[34])? \((SSE2|AVX2|AVX-512)\), 8 lanes)")))
+      << l[4];
 }
 
 TEST(RunnerTest, ClassesJsonListsTheDirectoryInOrder) {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "gpu/Atomics.h"
+#include "gpu/LaneLaunch.h"
 #include "gpu/Launch.h"
 #include "tests/gpu/TestDevice.h"
 
@@ -50,9 +51,34 @@ gpu::Status writeIndices(int* out, std::int64_t count, gpu::Stream stream) {
       "writeIndices", count, [=] ORB_HD(std::int64_t i) { out[i] = static_cast<int>(i); }, stream);
 }
 
+// Writes i + 1 to out[i], one item or one pack at a time.
+ORB_HD float itemMark(std::int64_t i) { return static_cast<float>(i) + 1.f; }
+#if !defined(__CUDACC__)
+util::lanes::Floats itemMark(gpu::LaneItems i) {
+  return util::lanes::gatherFloats([&](int l) { return itemMark(gpu::laneItem(i, l)); });
+}
+#endif
+struct MarkItems {
+  float* out;
+  template <class I>
+  ORB_HD void operator()(I i) const {
+    gpu::put(out, i, itemMark(i));
+  }
+};
+
 }  // namespace
 
 using ForEach = DeviceTest;
+
+TEST_F(ForEach, LanesWriteEveryItemOnceAndNothingPastTheEnd) {
+  for (std::int64_t count : {1, 7, 8, 9, 17, 4095, 40001}) {
+    DeviceArray<float> out(std::vector<float>(count + 9, -1.f));
+    ASSERT_EQ(gpu::forEachLanes("markItems", count, MarkItems{out.data()}), gpu::Success) << count;
+    const std::vector<float> seen = out.toHost();
+    for (std::int64_t i = 0; i < count; ++i) ASSERT_EQ(seen[i], static_cast<float>(i + 1)) << i << " of " << count;
+    for (std::int64_t i = count; i < count + 9; ++i) ASSERT_EQ(seen[i], -1.f) << "written past " << count;
+  }
+}
 
 TEST_F(ForEach, VisitsEveryIndexExactlyOnce) {
   for (std::int64_t count : {0, 1, 255, 256, 257, 1000000, 1000003}) {

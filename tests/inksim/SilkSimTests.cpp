@@ -13,6 +13,7 @@
 #include "gpu/Device.h"
 #include "ink/sim/GpuContext.h"
 #include "ink/sim/InkSim.h"
+#include "ink/sim/SilkParticle.h"
 #include "ink/sim/SilkSim.h"
 
 namespace {
@@ -137,6 +138,32 @@ TEST_F(SilkSimTest, DensityIsUniformOverTextureAreaNotSurfaceArea) {
   for (double k : counts) chi2 += (k - expected) * (k - expected) / expected;
   // 63 degrees of freedom: the 0.999 quantile is about 103.
   EXPECT_LT(chi2, 103.0);
+}
+
+TEST_F(SilkSimTest, PackedParticlesFollowTheOneParticleRule) {
+  // The cpu backend computes eight particles per instruction, the last pack
+  // part-filled here; each must be the particle of its own index. Texture
+  // positions and weights take exact operations only, so they match bit for
+  // bit; positions pass through the packs' logarithm and cosine (a few units
+  // in the last place), scaled by the thickness and the fray length.
+  ink::SilkParams p = inktest::defaultSilk(1003, 2);
+  p.fray = 0.2f;
+  const auto cloth = inktest::clothSquare(9.f);
+  ink::SilkSim sim;
+  configure(sim, p, cloth);
+  const SilkCloud c = stream(sim);
+  const std::vector<float> areas = ink::silkAreaTable(cloth);
+  p.triangleCount = 2;
+  for (std::int64_t g = 0; g < p.count; ++g) {
+    const auto one = ink::silkParticle<float>(p, cloth.data(), areas.data(), ink::indexHash(g));
+    const auto i = static_cast<std::size_t>(g);
+    ASSERT_EQ(c.texture[i].x, one.u) << g;
+    ASSERT_EQ(c.texture[i].y, one.v) << g;
+    ASSERT_EQ(c.weights[i], one.weight) << g;
+    ASSERT_NEAR(c.positions[i].x, one.position.x, 1e-5f) << g;
+    ASSERT_NEAR(c.positions[i].y, one.position.y, 1e-5f) << g;
+    ASSERT_NEAR(c.positions[i].z, one.position.z, 1e-5f) << g;
+  }
 }
 
 TEST_F(SilkSimTest, FrayLowersWeightsTowardsTheBorderOnlyAndZeroFrayKeepsThemAtOne) {
