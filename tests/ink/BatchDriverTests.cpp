@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "InkEvaluationFixture.h"
@@ -124,6 +125,36 @@ TEST_F(BatchDriverTest, ExrSequenceCarriesPassesWithMotionFromThePreviousFrame) 
     // The ink moves between frames, so some pixel has motion.
     EXPECT_TRUE(std::any_of(motion.begin(), motion.end(), [](float u) { return u != 0.f; })) << name;
   }
+}
+
+// A farm renders any frame on any node in any order: a frame in the middle
+// of a sequence, alone, after other frames and after freeGPU gives the same
+// bytes, motion passes and PRT velocities included; no partial file is left.
+TEST_F(BatchDriverTest, AFrameIsThePureFunctionOfItsNumber) {
+  auto bytes = [&](const std::string& name) {
+    std::ifstream in(dir.file(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  pb.SetValue(pid::prtNormal, 0, 0);
+  auto frameFour = [&](const std::string& tag) {
+    ASSERT_TRUE(ink->RenderFrame(camera, 4, path(tag + ".exr"), 24, 16)) << status();
+    ASSERT_EQ(ink->ExportPRT(4, 4, path(tag + ".prt")), 1) << status();
+    ASSERT_EQ(ink->ExportVDB(4, 4, path(tag + ".vdb"), 32), 1) << status();
+  };
+  frameFour("alone");
+  ASSERT_EQ(ink->RenderSequence(camera, 2, 5, path("seq.exr"), 24, 16), 4) << status();
+  ASSERT_EQ(ink->ExportPRT(2, 5, path("seq.prt")), 4) << status();
+  ASSERT_EQ(ink->ExportVDB(2, 5, path("seq.vdb"), 32), 4) << status();
+  frameFour("after");
+  ASSERT_TRUE(ink->FreeGPU());
+  frameFour("freed");
+  for (const std::string tag : {"alone", "after", "freed"}) {
+    EXPECT_EQ(bytes(tag + ".exr"), bytes("seq_0004.exr")) << tag;
+    EXPECT_EQ(bytes(tag + "_0004.prt"), bytes("seq_0004.prt")) << tag;
+    EXPECT_EQ(bytes(tag + "_0004.vdb"), bytes("seq_0004.vdb")) << tag;
+  }
+  for (const auto& entry : fs::directory_iterator(dir.file("")))
+    EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
 }
 
 TEST_F(BatchDriverTest, FailuresEndTheLoopWithOneLine) {
