@@ -112,7 +112,7 @@ int runSubmit(const SubmitOptions& o) {
   job.cpus = o.cpus;
   // The runner's own checks, so bad input fails here and not in every task.
   std::string error;
-  if (!checkDriverCall(job.scene, job.ink, driverCall(job, {o.start, o.end}), error)) return fail(error);
+  if (!checkDriverCall(o.scene, job.ink, driverCall(job, {o.start, o.end}), error)) return fail(error);
   std::vector<int> frames;
   for (int f = o.start; f <= o.end; ++f) frames.push_back(f);
   job.tasks = chunkFrames(frames, o.chunk);
@@ -123,7 +123,8 @@ int runSubmit(const SubmitOptions& o) {
   return 0;
 }
 
-int runStatus(const std::string& jobId, const std::string& jobsDir) {
+int runStatus(const std::string& jobId, const std::string& jobsFolder) {
+  const std::string jobsDir = absolute(jobsFolder);
   std::string error;
   const std::optional<FarmJob> job = loadJob(jobsDir, jobId, error);
   if (!job) return fail(error);
@@ -145,7 +146,8 @@ int runStatus(const std::string& jobId, const std::string& jobsDir) {
   return 0;
 }
 
-int runResubmit(const std::string& jobId, const std::string& jobsDir) {
+int runResubmit(const std::string& jobId, const std::string& jobsFolder) {
+  const std::string jobsDir = absolute(jobsFolder);
   std::string error;
   std::optional<FarmJob> job = loadJob(jobsDir, jobId, error);
   if (!job) return fail(error);

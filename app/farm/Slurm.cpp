@@ -13,8 +13,7 @@ bool parseIndex(std::string_view text, int& value) {
   return r.ec == std::errc() && r.ptr == text.data() + text.size();
 }
 
-// Adds the state of the tasks an accounting line names: "JOB_3", or
-// "JOB_[0-2,5%4]" for tasks that have not started.
+// Adds the state of the tasks a line names.
 void addTasks(std::string_view tasks, const std::string& state, std::map<int, std::string>& states) {
   int index = 0;
   if (parseIndex(tasks, index)) {
@@ -35,8 +34,9 @@ void addTasks(std::string_view tasks, const std::string& state, std::map<int, st
   }
 }
 
-// "TASKS|STATE" lines; the state's first word ("CANCELLED by 0").
-std::map<int, std::string> parseStates(const std::string& jobId, const std::string& text) {
+}  // namespace
+
+std::map<int, std::string> parseTaskStates(const std::string& jobId, const std::string& text) {
   std::map<int, std::string> states;
   std::istringstream lines(text);
   const std::string prefix = jobId + "_";
@@ -48,7 +48,6 @@ std::map<int, std::string> parseStates(const std::string& jobId, const std::stri
   }
   return states;
 }
-}  // namespace
 
 bool submitBatch(const std::string& scriptPath, std::string& jobId, std::string& error) {
   const CommandResult r = runCommand({"sbatch", "--parsable", scriptPath});
@@ -63,9 +62,9 @@ bool submitBatch(const std::string& scriptPath, std::string& jobId, std::string&
 
 std::map<int, std::string> taskStates(const std::string& jobId) {
   const CommandResult accounted = runCommand({"sacct", "-n", "-P", "-X", "-j", jobId, "--format=JobID,State"});
-  if (accounted.status == 0) return parseStates(jobId, accounted.output);
+  if (accounted.status == 0) return parseTaskStates(jobId, accounted.output);
   const CommandResult queued = runCommand({"squeue", "-h", "-r", "-t", "all", "-j", jobId, "-o", "%i|%T"});
-  return queued.status == 0 ? parseStates(jobId, queued.output) : std::map<int, std::string>{};
+  return queued.status == 0 ? parseTaskStates(jobId, queued.output) : std::map<int, std::string>{};
 }
 
 std::string taskPhase(const std::string& state) {

@@ -16,6 +16,11 @@ bool submitBatch(const std::string& scriptPath, std::string& jobId, std::string&
 // forgotten are absent.
 std::map<int, std::string> taskStates(const std::string& jobId);
 
+// The states of "TASKS|STATE" lines as sacct and squeue print them: TASKS
+// is JOB_3, or JOB_[0-2,5%4] for tasks that have not started; the state's
+// first word counts ("CANCELLED by 0").
+std::map<int, std::string> parseTaskStates(const std::string& jobId, const std::string& text);
+
 // Where a task is: "queued", "running" or "ended" (whatever the outcome).
 std::string taskPhase(const std::string& state);
 

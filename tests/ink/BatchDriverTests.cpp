@@ -165,6 +165,16 @@ TEST_F(BatchDriverTest, FailuresEndTheLoopWithOneLine) {
   EXPECT_FALSE(ink->RenderFrame(camera, 1, path("missing/x.png"), 16, 16));
   EXPECT_EQ(status(), "cannot write " + dir.file("missing/x.png"));
 
+  // A frame is written under a partial name and renamed when complete: when
+  // the rename fails, the partial file goes and the line names the frame.
+  fs::create_directories(dir.file("taken_0001.vdb/inside"));
+  fs::create_directories(dir.file("taken.0001.png/inside"));
+  EXPECT_EQ(ink->RenderSequence(camera, 1, 1, path("taken.####.png"), 16, 16), 0);
+  EXPECT_EQ(status(), "cannot write " + dir.file("taken.0001.png"));
+  EXPECT_FALSE(fs::exists(dir.file(".taken.0001.partial.png")));
+  EXPECT_EQ(ink->ExportVDB(1, 1, path("taken.vdb"), 32), 0);
+  EXPECT_EQ(status(), "cannot write " + dir.file("taken_0001.vdb"));
+
   // Frames whose time wraps a 32-bit tick count are refused before any work.
   EXPECT_EQ(ink->RenderSequence(camera, 0, 20000000, path("far.png"), 16, 16), 0);
   EXPECT_EQ(status(), "frame 20000000 is outside the time range");
