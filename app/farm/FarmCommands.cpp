@@ -21,9 +21,7 @@ namespace fs = std::filesystem;
 namespace {
 std::string absolute(const std::string& path) { return fs::absolute(path).lexically_normal().string(); }
 
-std::string plural(std::size_t n, const char* word) {
-  return std::to_string(n) + " " + word + (n == 1 ? "" : "s");
-}
+std::string plural(std::size_t n, const char* word) { return std::to_string(n) + " " + word + (n == 1 ? "" : "s"); }
 
 // Writes the job's script, queues it and keeps the record as JOB.json beside
 // JOB.sbatch; nothing is left behind when sbatch refuses it.
@@ -53,8 +51,9 @@ std::size_t frameCount(const FarmJob& job) {
   return n;
 }
 
-// A frame as the job stands: "done" when its file is there, otherwise its
-// task's phase ("queued", "running" or "ended": the task ended without it).
+// A task as the job stands: its frames whose files are there, those still
+// missing, and Slurm's state of it (whose phase says whether the missing
+// ones may still come).
 struct TaskReport {
   std::string state;  // Slurm's word, or "ended" once Slurm has forgotten the task
   std::vector<int> done, missing;
@@ -86,8 +85,8 @@ std::string logLastLine(const std::string& jobsDir, const std::string& id, std::
 std::string frameList(const std::vector<int>& frames) {
   std::string text;
   for (const FrameRange& r : chunkFrames(frames, static_cast<int>(frames.size())))
-    text += (text.empty() ? "" : ",") + std::to_string(r.first) +
-            (r.last > r.first ? "-" + std::to_string(r.last) : "");
+    text +=
+        (text.empty() ? "" : ",") + std::to_string(r.first) + (r.last > r.first ? "-" + std::to_string(r.last) : "");
   return text;
 }
 }  // namespace
@@ -141,8 +140,8 @@ int runStatus(const std::string& jobId, const std::string& jobsFolder) {
                   "): " + logLastLine(jobsDir, jobId, i) + "\n";
   }
   std::printf("job %s (%s, %s in %s): %zu done, %zu running, %zu queued, %zu failed\n%s", jobId.c_str(),
-              job->kind.c_str(), plural(frameCount(*job), "frame").c_str(), plural(tasks.size(), "task").c_str(),
-              done, running, queued, failed, failures.c_str());
+              job->kind.c_str(), plural(frameCount(*job), "frame").c_str(), plural(tasks.size(), "task").c_str(), done,
+              running, queued, failed, failures.c_str());
   return 0;
 }
 

@@ -32,7 +32,8 @@ std::vector<std::string> taskCommand(const FarmJob& job, const FrameRange& frame
   if (job.cpus > 0) words.insert(words.end(), {"--threads", std::to_string(job.cpus)});
   words.insert(words.end(), {job.kind, job.scene, job.ink});
   if (job.kind == "sequence") words.insert(words.end(), {"--camera", job.camera});
-  words.insert(words.end(), {"--start", std::to_string(frames.first), "--end", std::to_string(frames.last), "--out", job.pattern});
+  words.insert(words.end(),
+               {"--start", std::to_string(frames.first), "--end", std::to_string(frames.last), "--out", job.pattern});
   if (job.kind == "sequence")
     words.insert(words.end(), {"--size", std::to_string(job.width) + "x" + std::to_string(job.height)});
   if (job.kind == "vdb") words.insert(words.end(), {"--resolution", std::to_string(job.resolution)});
@@ -41,17 +42,13 @@ std::vector<std::string> taskCommand(const FarmJob& job, const FrameRange& frame
 
 std::string recordPath(const std::string& jobsDir, const std::string& id) { return jobsDir + "/" + id + ".json"; }
 
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(FrameRange, first, last)
+NLOHMANN_DEFINE_TYPE_NON_INTRUSIVE(FarmJob, kind, scene, ink, camera, width, height, resolution, pattern, overrides,
+                                   partition, chunk, cpus, tasks, id)
+
 bool saveJob(const FarmJob& job, const std::string& path, std::string& error) {
-  nlohmann::json tasks = nlohmann::json::array();
-  for (const FrameRange& t : job.tasks) tasks.push_back({t.first, t.last});
-  const nlohmann::json record = {
-      {"kind", job.kind},         {"scene", job.scene},     {"ink", job.ink},
-      {"camera", job.camera},     {"width", job.width},     {"height", job.height},
-      {"resolution", job.resolution}, {"pattern", job.pattern}, {"overrides", job.overrides},
-      {"partition", job.partition}, {"chunk", job.chunk}, {"cpus", job.cpus},     {"tasks", tasks},
-      {"id", job.id}};
   std::ofstream out(path, std::ios::trunc);
-  out << record.dump(1) << "\n";
+  out << nlohmann::json(job).dump(1) << "\n";
   out.close();
   if (out) return true;
   error = "cannot write " + path;
@@ -66,23 +63,7 @@ std::optional<FarmJob> loadJob(const std::string& jobsDir, const std::string& id
     return std::nullopt;
   }
   try {
-    const nlohmann::json r = nlohmann::json::parse(in);
-    FarmJob job;
-    job.kind = r.at("kind");
-    job.scene = r.at("scene");
-    job.ink = r.at("ink");
-    job.camera = r.at("camera");
-    job.width = r.at("width");
-    job.height = r.at("height");
-    job.resolution = r.at("resolution");
-    job.pattern = r.at("pattern");
-    job.overrides = r.at("overrides").get<std::vector<std::string>>();
-    job.partition = r.at("partition");
-    job.chunk = r.at("chunk");
-    job.cpus = r.at("cpus");
-    for (const auto& t : r.at("tasks")) job.tasks.push_back({t.at(0), t.at(1)});
-    job.id = r.at("id");
-    return job;
+    return nlohmann::json::parse(in).get<FarmJob>();
   } catch (const nlohmann::json::exception&) {
     error = path + " is not a farm job record";
     return std::nullopt;

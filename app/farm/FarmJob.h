@@ -15,18 +15,18 @@ struct FrameRange {
 };
 
 struct FarmJob {
-  std::string kind = "sequence";  // sequence, prt or vdb: the runner command each task runs
-  std::string scene, ink;         // absolute scene path and ink node
-  std::string camera;             // sequence only
-  int width = 0, height = 0;      // sequence only
-  int resolution = 256;           // vdb only
-  std::string pattern;            // absolute output pattern with "####"
+  std::string kind = "sequence";       // sequence, prt or vdb: the runner command each task runs
+  std::string scene, ink;              // absolute scene path and ink node
+  std::string camera;                  // sequence only
+  int width = 0, height = 0;           // sequence only
+  int resolution = 256;                // vdb only
+  std::string pattern;                 // absolute output pattern with "####"
   std::vector<std::string> overrides;  // --set NODE.PARAM=VALUE, in order
-  std::string partition;          // empty: the cluster's default
-  int chunk = 1;                  // frames per task
-  int cpus = 0;                   // CPUs per task; 0: the cluster's default, the runner uses every core
-  std::vector<FrameRange> tasks;  // task i of the array writes tasks[i]
-  std::string id;                 // Slurm's job id once queued
+  std::string partition;               // empty: the cluster's default
+  int chunk = 1;                       // frames per task
+  int cpus = 0;                        // CPUs per task; 0: the cluster's default, the runner uses every core
+  std::vector<FrameRange> tasks;       // task i of the array writes tasks[i]
+  std::string id;                      // Slurm's job id once queued
 };
 
 // The frames split into tasks of at most `chunk` consecutive frames; a gap

@@ -28,8 +28,10 @@ void addTasks(std::string_view tasks, const std::string& state, std::map<int, st
     const std::size_t dash = item.find('-');
     int first = 0, last = 0;
     if (!parseIndex(item.substr(0, dash), first)) continue;
-    if (dash == std::string_view::npos) last = first;
-    else if (!parseIndex(item.substr(dash + 1), last)) continue;
+    if (dash == std::string_view::npos)
+      last = first;
+    else if (!parseIndex(item.substr(dash + 1), last))
+      continue;
     for (int i = first; i <= last; ++i) states[i] = state;
   }
 }

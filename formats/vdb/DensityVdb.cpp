@@ -40,8 +40,6 @@ bool IsWritable(const DenseGrid& grid, double voxelSize) {
   return cells == 0 || grid.values != nullptr;
 }
 
-// A broken volume must not pass for a good one. Only regular files are
-// removed: a device or pipe the caller named stays where it is.
 // A hash of everything the file holds: the grid's name, placement, voxel
 // size, cutoff and cell values.
 uint64_t ContentSeed(const std::string& gridName, const DenseGrid& grid, double voxelSize, float cutoff) {
@@ -56,6 +54,8 @@ uint64_t ContentSeed(const std::string& gridName, const DenseGrid& grid, double 
   return h;
 }
 
+// A broken volume must not pass for a good one. Only regular files are
+// removed: a device or pipe the caller named stays where it is.
 void DiscardPartialFile(const fs::path& path) {
   std::error_code ignored;
   if (fs::is_regular_file(path, ignored)) fs::remove(path, ignored);

@@ -35,7 +35,8 @@ struct FarmTest : testing::Test {
     const RunResult cluster = run("timeout 10 sinfo -h -o %T");
     if (cluster.code != 0 || cluster.out.find("idle") == std::string::npos)
       FAIL() << "no Slurm cluster takes jobs: start one with tools/local-cluster.sh start and export its "
-                "SLURM_CONF (sinfo said: " << cluster.out << cluster.err << ")";
+                "SLURM_CONF (sinfo said: "
+             << cluster.out << cluster.err << ")";
     const std::string name = testing::UnitTest::GetInstance()->current_test_info()->name();
     dir = fs::temp_directory_path() / ("orbink_farm_" + name + "_" + std::to_string(getpid()));
     fs::remove_all(dir);
@@ -77,7 +78,8 @@ TEST_F(FarmTest, ChunkedArrayWritesTheBytesOfOneProcess) {
   ASSERT_FALSE(id.empty());
   ASSERT_TRUE(waitForJob(id)) << "job " << id << " did not end within 180 s";
   for (int f = 0; f <= 5; ++f)
-    EXPECT_EQ(slurp(dir / ("out/farm_000" + std::to_string(f) + ".exr")), slurp(dir / ("one.000" + std::to_string(f) + ".exr")))
+    EXPECT_EQ(slurp(dir / ("out/farm_000" + std::to_string(f) + ".exr")),
+              slurp(dir / ("one.000" + std::to_string(f) + ".exr")))
         << "frame " << f;
   EXPECT_EQ(status(id), "job " + id + " (sequence, 6 frames in 3 tasks): 6 done, 0 running, 0 queued, 0 failed\n");
   // Each task's log holds its frames' status lines.
@@ -90,8 +92,9 @@ TEST_F(FarmTest, ChunkedArrayWritesTheBytesOfOneProcess) {
 
 TEST_F(FarmTest, KilledTasksLeaveNoTruncatedFrameAndResubmitCompletesTheMissingOnes) {
   // Frames of about a second, so that the kill lands inside one.
-  const std::string id = submit("--set Ink.antialias=4 farm submit " + scene + " Ink --camera Cam --start 0 --end 5 --size 640x640 --chunk 3 --out " +
-                                (dir / "out/f.png").string());
+  const std::string id =
+      submit("--set Ink.antialias=4 farm submit " + scene +
+             " Ink --camera Cam --start 0 --end 5 --size 640x640 --chunk 3 --out " + (dir / "out/f.png").string());
   ASSERT_FALSE(id.empty());
   const fs::path firstLog = jobs + "/" + id + "_0.log";
   for (int i = 0; i < 1500 && slurp(firstLog).find("frame 0: ") == std::string::npos; ++i)
@@ -118,8 +121,10 @@ TEST_F(FarmTest, KilledTasksLeaveNoTruncatedFrameAndResubmitCompletesTheMissingO
   for (std::size_t i = 0; i < missing.size(); ++i) {
     const bool runStart = i == 0 || missing[i] != missing[i - 1] + 1;
     const bool runEnd = i + 1 == missing.size() || missing[i + 1] != missing[i] + 1;
-    if (runStart) expected += (expected.empty() ? "" : ",") + std::to_string(missing[i]);
-    else if (runEnd) expected += "-" + std::to_string(missing[i]);
+    if (runStart)
+      expected += (expected.empty() ? "" : ",") + std::to_string(missing[i]);
+    else if (runEnd)
+      expected += "-" + std::to_string(missing[i]);
   }
   EXPECT_NE(again.out.find("frames " + expected + " of job " + id), std::string::npos) << again.out;
   ASSERT_TRUE(waitForJob(second));
@@ -137,13 +142,21 @@ TEST_F(FarmTest, BadInputFailsWithTheRunnersLineBeforeAnythingIsQueued) {
       {" --camera Cam --start 5 --end 4", "orbink: --end is before --start\n"},
       {" --start 0 --end 5", "orbink: a sequence needs --camera\n"},
       {" --camera Cam --start 0 --end 5 --size 0x9", "orbink: the size must be between 1x1 and 16384x16384\n"},
-      {" --camera Cam --start 0 --end 5 --set Ink.nothing=1", "orbink: " + scene + ": node \"Ink\": params.nothing: unknown parameter of TessaronOrbInk\n"}};
+      {" --camera Cam --start 0 --end 5 --set Ink.nothing=1",
+       "orbink: " + scene + ": node \"Ink\": params.nothing: unknown parameter of TessaronOrbInk\n"}};
   for (const auto& [options, message] : cases) {
     const RunResult r = orbink(head + options);
     EXPECT_EQ(r.code, 1) << options;
     EXPECT_EQ(r.err.substr(0, message.size()), message) << options;
   }
   EXPECT_FALSE(fs::exists(jobs));
+  // What only Slurm can judge fails with its line, and leaves no script.
+  const RunResult r = orbink(head + " --camera Cam --start 0 --end 5 --partition nowhere");
+  EXPECT_EQ(r.code, 1);
+  EXPECT_EQ(r.err.rfind("orbink: sbatch: error: ", 0), 0u) << r.err;
+  EXPECT_TRUE(fs::is_empty(jobs));
+  std::ofstream(jobs + "/7.json") << R"({"kind": "sequence"})";
+  EXPECT_EQ(orbink("farm resubmit 7 --jobs " + jobs).err, "orbink: " + jobs + "/7.json is not a farm job record\n");
   EXPECT_EQ(orbink("farm status 999999 --jobs " + jobs).err, "orbink: no farm job 999999 in " + jobs + "\n");
 }
 
