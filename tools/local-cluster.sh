@@ -23,13 +23,14 @@ die() {
   exit 1
 }
 
-# Ends the daemon whose pid file is given, if it still runs.
+# Ends the daemon whose pid file is given, if it still runs (and the pid is
+# still that daemon's, not a later process's).
 stop_daemon() {
-  local pidfile="$1"
+  local pidfile="$1" name="$2"
   [ -f "$pidfile" ] || return 0
   local pid
   pid="$(cat "$pidfile")"
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then
+  if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = "$name" ]; then
     kill "$pid"
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     kill -0 "$pid" 2>/dev/null && kill -9 "$pid"
@@ -38,9 +39,9 @@ stop_daemon() {
 }
 
 stop() {
-  stop_daemon "$dir/slurmd.pid"
-  stop_daemon "$dir/slurmctld.pid"
-  stop_daemon "$dir/munged.pid"
+  stop_daemon "$dir/slurmd.pid" slurmd
+  stop_daemon "$dir/slurmctld.pid" slurmctld
+  stop_daemon "$dir/munged.pid" munged
   echo "local-cluster: stopped"
 }
 

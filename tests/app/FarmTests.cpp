@@ -88,6 +88,15 @@ TEST_F(FarmTest, ChunkedArrayWritesTheBytesOfOneProcess) {
   EXPECT_EQ(log[0].rfind("frame 2: ink 1500 = 1500 particles", 0), 0u) << log[0];
   EXPECT_EQ(log[1].rfind("frame 3: ", 0), 0u) << log[1];
   EXPECT_EQ(orbink("farm resubmit " + id + " --jobs " + jobs).out, "job " + id + ": nothing to resubmit\n");
+
+  // Volumes too, a frame a task.
+  const std::string volumes = " Ink --start 1 --end 2 --resolution 32 --out ";
+  one = orbink("vdb " + scene + volumes + (dir / "one.vdb").string());
+  ASSERT_EQ(one.code, 0) << one.err;
+  const std::string vdb = submit("farm submit --kind vdb " + scene + volumes + (dir / "out/farm.vdb").string());
+  ASSERT_TRUE(waitForJob(vdb));
+  for (const char* f : {"_0001.vdb", "_0002.vdb"})
+    EXPECT_EQ(slurp(dir / ("out/farm" + std::string(f))), slurp(dir / ("one" + std::string(f)))) << f;
 }
 
 TEST_F(FarmTest, KilledTasksLeaveNoTruncatedFrameAndResubmitCompletesTheMissingOnes) {
