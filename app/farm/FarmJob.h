@@ -43,6 +43,8 @@ DriverCall driverCall(const FarmJob& job, const FrameRange& frames);
 // runner itself.
 std::vector<std::string> taskCommand(const FarmJob& job, const FrameRange& frames);
 
+// The record JOBS/JOB.json; loading fails with "no farm job JOB in JOBS" or
+// "PATH is not a farm job record".
 std::string recordPath(const std::string& jobsDir, const std::string& id);
 bool saveJob(const FarmJob& job, const std::string& path, std::string& error);
 std::optional<FarmJob> loadJob(const std::string& jobsDir, const std::string& id, std::string& error);
