@@ -102,7 +102,7 @@ TEST_F(FarmTest, ChunkedArrayWritesTheBytesOfOneProcess) {
 }
 
 TEST_F(FarmTest, KilledTasksLeaveNoTruncatedFrameAndResubmitCompletesTheMissingOnes) {
-  // Frames of about a second, so that the kill lands inside one.
+  // Frames of a second or two, so that the kill lands inside one.
   const std::string id =
       submit("--set Ink.antialias=4 farm submit " + scene +
              " Ink --camera Cam --start 0 --end 5 --size 640x640 --chunk 3 --out " + (dir / "out/f.png").string());
