@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the benchmarks need.
+# Installs the Debian packages the build, the tests and the benchmarks need,
+# and Slurm for the farm commands' local cluster (tools/local-cluster.sh).
 # Safe to run again: it installs only what is missing, quietly.
 set -euo pipefail
 
@@ -9,6 +10,7 @@ packages=(
   nlohmann-json3-dev libcli11-dev
   libstb-dev libtinyobjloader-dev libopenexr-dev
   zlib1g-dev libpng-dev libopenvdb-dev libboost-iostreams-dev
+  munge slurmctld slurmd slurm-client
 )
 
 missing=()

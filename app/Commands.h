@@ -29,19 +29,14 @@ int runForce(const std::string& scenePath, const std::string& nodeName, double f
 int runCall(const std::string& scenePath, const std::string& nodeName, const std::string& function,
             const std::vector<std::string>& args);
 
-// The friendly forms of the ink node's batch drivers (renderFrame,
-// renderSequence, exportPRT, exportVDB, renderOver). Each prints the status
-// line on success and exits non-zero with it when the driver returns false
-// or writes fewer frames than the range asks.
-int runRender(const std::string& scenePath, const std::string& inkName, const std::string& camera, int frame,
-              const std::string& outFile, int width, int height);
-int runSequence(const std::string& scenePath, const std::string& inkName, const std::string& camera, int start,
-                int end, const std::string& pattern, int width, int height);
-int runPrt(const std::string& scenePath, const std::string& inkName, int start, int end, const std::string& pattern);
-int runVdb(const std::string& scenePath, const std::string& inkName, int start, int end, const std::string& pattern,
-           int resolution);
-int runOver(const std::string& scenePath, const std::string& inkName, const std::string& camera, int frame,
-            const std::string& background, const std::string& outFile);
+// The friendly forms of the ink node's batch drivers are DriverCalls
+// (app/DriverCalls.h); the farm commands queue them on a Slurm cluster
+// (app/farm/FarmCommands.h).
+
+// "WIDTHxHEIGHT"; the commands judge the numbers.
+bool parseSize(const std::string& text, int& width, int& height);
+// A render size: "WIDTHxHEIGHT" from 1x1 to 16384x16384; false with the error.
+bool parseRenderSize(const std::string& text, int& width, int& height, std::string& error);
 
 // Prints each kernel launched so far, "kernel <name>: <n> launches, <s> s", on stderr.
 void printKernelStats();

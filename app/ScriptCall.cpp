@@ -90,19 +90,25 @@ bool findScriptFunction(INode& node, const std::string& name, ScriptFunction& fn
   return false;
 }
 
-bool callScriptFunction(Interface& core, const ScriptFunction& fn, const std::vector<std::string>& args,
-                        FPValue& result, std::string& error) {
+bool convertScriptArguments(Interface& core, const ScriptFunction& fn, const std::vector<std::string>& args,
+                            FPParams& params, std::string& error) {
   if (args.size() > fn.def->args.size()) {
     error = host::narrow(fn.def->internal_name) + " takes " + std::to_string(fn.def->args.size()) + " arguments, got " +
             std::to_string(args.size());
     return false;
   }
-  FPParams params;
   for (std::size_t i = 0; i < args.size(); ++i) {
     FPValue v;
     if (!convertArgument(core, fn.def->args[i], args[i], v, error)) return false;
     params.params.append(v);
   }
+  return true;
+}
+
+bool callScriptFunction(Interface& core, const ScriptFunction& fn, const std::vector<std::string>& args,
+                        FPValue& result, std::string& error) {
+  FPParams params;
+  if (!convertScriptArguments(core, fn, args, params, error)) return false;
   MSTR message;
   if (fn.owner->Invoke(fn.def->id, core.GetTime(), result, &params, &message) != FPS_OK) {
     error = message.empty() ? host::narrow(fn.def->internal_name) + " failed" : host::narrow(message);

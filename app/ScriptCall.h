@@ -9,6 +9,7 @@ class Interface;
 class FPInterface;
 struct FPFunctionDef;
 struct FPValue;
+struct FPParams;
 
 namespace app {
 
@@ -21,7 +22,12 @@ struct ScriptFunction {
 // with a one-line error when there is none.
 bool findScriptFunction(INode& node, const std::string& name, ScriptFunction& fn, std::string& error);
 
-// Converts the given arguments (node arguments are node names) and invokes.
+// Converts the given arguments (node arguments are node names) to the
+// declared types; false with a one-line error naming the argument.
+bool convertScriptArguments(Interface& core, const ScriptFunction& fn, const std::vector<std::string>& args,
+                            FPParams& params, std::string& error);
+
+// Converts the given arguments as above and invokes.
 // Too few arguments fail with the host's out-of-range message.
 bool callScriptFunction(Interface& core, const ScriptFunction& fn, const std::vector<std::string>& args,
                         FPValue& result, std::string& error);

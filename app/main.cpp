@@ -5,15 +5,9 @@
 #include <string>
 
 #include "app/Commands.h"
+#include "app/DriverCalls.h"
 #include "app/SceneLoading.h"
-
-namespace {
-// "WIDTHxHEIGHT"; the commands judge the numbers.
-bool parseSize(const std::string& text, int& width, int& height) {
-  char x = 0, extra = 0;
-  return std::sscanf(text.c_str(), "%d%c%d%c", &width, &x, &height, &extra) == 3 && x == 'x';
-}
-}  // namespace
+#include "app/farm/FarmCommands.h"
 
 int main(int argc, char** argv) {
   CLI::App cli{"orbink - glass orbs full of ink, from the command line"};
@@ -131,6 +125,37 @@ int main(int argc, char** argv) {
   over->add_option("--background", background, "background image")->required();
   over->add_option("--out", driverOut, "output image")->required();
 
+  // The farm: a frame range queued on a Slurm cluster as a job array.
+  app::farm::SubmitOptions submitOptions;
+  std::string farmJob, jobsDir = "orbink-jobs";
+  auto* farm = cli.add_subcommand("farm", "render or export a frame range on a Slurm cluster (see docs/FARM.md)");
+  farm->require_subcommand(1);
+  auto* submit = farm->add_subcommand("submit", "queue a frame range as a job array, CHUNK frames a task");
+  submit->add_option("SCENE", submitOptions.scene, "scene file (JSON)")->required();
+  submit->add_option("INK", submitOptions.ink, "ink node name")->required();
+  submit->add_option("--kind", submitOptions.kind, "what each task runs: sequence (default), prt or vdb")
+      ->check(CLI::IsMember({"sequence", "prt", "vdb"}));
+  submit->add_option("--camera", submitOptions.camera, "camera node (sequence)");
+  submit->add_option("--start", submitOptions.start, "first frame")->required();
+  submit->add_option("--end", submitOptions.end, "last frame")->required();
+  submit->add_option("--out", submitOptions.out, "file pattern, on storage every node sees")->required();
+  submit->add_option("--size", submitOptions.size, "WIDTHxHEIGHT (sequence, default 960x960)");
+  submit->add_option("--resolution", submitOptions.resolution, "grid cells per side (vdb, default 256)");
+  submit->add_option("--chunk", submitOptions.chunk, "frames per task (default 1)")->check(CLI::Range(1, 1 << 30));
+  submit->add_option("--partition", submitOptions.partition, "Slurm partition (default: the cluster's)");
+  submit->add_option("--cpus", submitOptions.cpus, "CPUs per task, also the runner's --threads (default: the cluster's)")
+      ->check(CLI::Range(1, 1024));
+  auto jobsOption = [&](CLI::App* c) {
+    c->add_option("--jobs", jobsDir, "folder of the farm's scripts, records and task logs (default orbink-jobs)");
+  };
+  jobsOption(submit);
+  auto* farmStatus = farm->add_subcommand("status", "frames done, running, queued and failed in a job");
+  farmStatus->add_option("JOB", farmJob, "job id")->required();
+  jobsOption(farmStatus);
+  auto* resubmit = farm->add_subcommand("resubmit", "queue again the frames of a job whose files are missing");
+  resubmit->add_option("JOB", farmJob, "job id")->required();
+  jobsOption(resubmit);
+
   try {
     cli.parse(argc, argv);
   } catch (const CLI::ParseError& e) {
@@ -150,18 +175,28 @@ int main(int argc, char** argv) {
     if (*bake) return app::runBake(scenePath, bakeNode, bakeFrame, bakeOut);
     int w = 0, h = 0;
     if (*viewport) {
-      if (!parseSize(viewSize, w, h)) return app::fail("--size expects WIDTHxHEIGHT");
+      if (!app::parseSize(viewSize, w, h)) return app::fail("--size expects WIDTHxHEIGHT");
       return app::runViewport(scenePath, viewCamera, viewFrame, viewOut, w, h);
     }
-    if ((*render || *sequence) && !parseSize(driverSize, w, h)) return app::fail("--size expects WIDTHxHEIGHT");
-    if ((*render || *sequence) && (w < 1 || h < 1 || w > 16384 || h > 16384))
-      return app::fail("the size must be between 1x1 and 16384x16384");
-    if (*render) return app::runRender(scenePath, inkNode, driverCamera, driverFrame, driverOut, w, h);
+    if (std::string error; (*render || *sequence) && !app::parseRenderSize(driverSize, w, h, error))
+      return app::fail(error);
+    if (*render)
+      return app::runDriverCall(scenePath, inkNode, app::renderCall(driverCamera, driverFrame, driverOut, w, h));
     if (*sequence)
-      return app::runSequence(scenePath, inkNode, driverCamera, driverStart, driverEnd, driverOut, w, h);
-    if (*prt) return app::runPrt(scenePath, inkNode, driverStart, driverEnd, driverOut);
-    if (*vdb) return app::runVdb(scenePath, inkNode, driverStart, driverEnd, driverOut, resolution);
-    if (*over) return app::runOver(scenePath, inkNode, driverCamera, driverFrame, background, driverOut);
+      return app::runDriverCall(scenePath, inkNode,
+                                app::sequenceCall(driverCamera, driverStart, driverEnd, driverOut, w, h));
+    if (*prt) return app::runDriverCall(scenePath, inkNode, app::prtCall(driverStart, driverEnd, driverOut));
+    if (*vdb)
+      return app::runDriverCall(scenePath, inkNode, app::vdbCall(driverStart, driverEnd, driverOut, resolution));
+    if (*over)
+      return app::runDriverCall(scenePath, inkNode, app::overCall(driverCamera, driverFrame, background, driverOut));
+    if (*submit) {
+      submitOptions.jobsDir = jobsDir;
+      submitOptions.overrides = overrides;
+      return app::farm::runSubmit(submitOptions);
+    }
+    if (*farmStatus) return app::farm::runStatus(farmJob, jobsDir);
+    if (*resubmit) return app::farm::runResubmit(farmJob, jobsDir);
     if (*particles)
       return app::runParticles(scenePath, particlesNode, particlesFrame, particlesMode, particlesMax, particlesOut);
     if (*force) return app::runForce(scenePath, forceNode, forceFrame);

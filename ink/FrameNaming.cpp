@@ -14,11 +14,14 @@ std::optional<std::string> replaceFrameHashes(const std::string& pattern, int fr
 }
 
 std::string frameFileName(const std::string& pattern, int frame) {
-  if (std::optional<std::string> named = replaceFrameHashes(pattern, frame)) return *named;
-  const std::string number = util::formatted("%04d", frame);
+  return *replaceFrameHashes(numberedPattern(pattern), frame);
+}
+
+std::string numberedPattern(const std::string& pattern) {
+  if (pattern.find("####") != std::string::npos) return pattern;
   const std::size_t dot = pattern.rfind('.');
-  if (dot == std::string::npos) return pattern + "_" + number;
-  return pattern.substr(0, dot) + "_" + number + pattern.substr(dot);
+  if (dot == std::string::npos) return pattern + "_####";
+  return pattern.substr(0, dot) + "_####" + pattern.substr(dot);
 }
 
 std::optional<TimeValue> frameTime(int frame, int ticksPerFrame) {

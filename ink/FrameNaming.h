@@ -22,6 +22,10 @@ std::optional<std::string> replaceFrameHashes(const std::string& pattern, int fr
 // appended when it has none.
 std::string frameFileName(const std::string& pattern, int frame);
 
+// The pattern with "####" where frameFileName puts the frame, so that the
+// rule above gives the same names through the hashes alone.
+std::string numberedPattern(const std::string& pattern);
+
 // The host time of a frame, computed in 64 bits; nothing when it falls
 // outside the host's time range (the two infinities included).
 std::optional<TimeValue> frameTime(int frame, int ticksPerFrame);

@@ -3,8 +3,10 @@
 #include "formats/vdb/VdbFileLayout.h"
 #include "formats/vdb/VdbIdentifier.h"
 #include "formats/vdb/VdbLeafTree.h"
+#include "util/Hash.h"
 #include "util/Utf8Path.h"
 
+#include <bit>
 #include <cmath>
 #include <exception>
 #include <filesystem>
@@ -38,6 +40,20 @@ bool IsWritable(const DenseGrid& grid, double voxelSize) {
   return cells == 0 || grid.values != nullptr;
 }
 
+// A hash of everything the file holds: the grid's name, placement, voxel
+// size, cutoff and cell values.
+uint64_t ContentSeed(const std::string& gridName, const DenseGrid& grid, double voxelSize, float cutoff) {
+  uint64_t h = 0;
+  for (const char c : gridName) h = util::hashCombine(h, static_cast<unsigned char>(c));
+  for (const int32_t v : {grid.nx, grid.ny, grid.nz, grid.ox, grid.oy, grid.oz})
+    h = util::hashCombine(h, static_cast<uint32_t>(v));
+  h = util::hashCombine(h, std::bit_cast<uint64_t>(voxelSize));
+  h = util::hashCombine(h, std::bit_cast<uint32_t>(cutoff));
+  const std::size_t cells = static_cast<std::size_t>(grid.nx) * grid.ny * grid.nz;
+  for (std::size_t i = 0; i < cells; ++i) h = util::hashCombine(h, std::bit_cast<uint32_t>(grid.values[i]));
+  return h;
+}
+
 // A broken volume must not pass for a good one. Only regular files are
 // removed: a device or pipe the caller named stays where it is.
 void DiscardPartialFile(const fs::path& path) {
@@ -64,7 +80,7 @@ bool WriteDensityVdb(const std::string& path, const std::string& gridName, const
   try {
     tree = vdb::BuildLeafTree(grid, cutoff);
     leafCount = tree.leaves.size();
-    identifier = vdb::NewIdentifier();
+    identifier = vdb::IdentifierFor(ContentSeed(gridName, grid, voxelSize, cutoff));
     filePath = util::utf8Path(path);
     streamBuffer.resize(kStreamBufferBytes);
   } catch (const std::bad_alloc&) {

@@ -14,9 +14,8 @@ std::string FormatIdentifier(uint64_t a, uint64_t b) {
   return std::string(text, kIdentifierLength);
 }
 
-std::string NewIdentifier() {
-  std::random_device device;
-  std::mt19937_64 twister(device());
+std::string IdentifierFor(uint64_t seed) {
+  std::mt19937_64 twister(seed);
   const uint64_t a = twister();
   const uint64_t b = twister();
   return FormatIdentifier(a, b);

@@ -1,7 +1,8 @@
 #pragma once
 // The 36-character identifier in a volume file's header, which readers use to
-// tell files apart: two draws of a 64-bit Mersenne Twister seeded from the
-// system random device.
+// tell files apart: two draws of a 64-bit Mersenne Twister seeded from a hash
+// of the file's contents, so the same volume written twice (a frame rendered
+// again on another machine) gives the same bytes.
 
 #include <cstdint>
 #include <string>
@@ -14,7 +15,7 @@ constexpr int kIdentifierLength = 36;
 // b >> 48 and b & 0xFFFFFFFFFFFF.
 std::string FormatIdentifier(uint64_t a, uint64_t b);
 
-// A fresh identifier for every file.
-std::string NewIdentifier();
+// The identifier of the contents whose hash is `seed`.
+std::string IdentifierFor(uint64_t seed);
 
 }  // namespace formats::vdb

@@ -14,6 +14,7 @@
 #include "ink/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
+#include "ink/drivers/PartialFile.h"
 #include "util/Format.h"
 #include "ink/drivers/PrtRecords.h"
 #include "ink/render/DensityExport.h"
@@ -130,7 +131,10 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
 
     const std::string file = ink::frameFileName(text, f);
     prt::Writer writer;
-    if (!writer.Open(file, sources.count, channels, status_)) break;
+    if (!writer.Open(ink::partialFileName(file), sources.count, channels, status_)) {
+      ink::abandonPartialFile(file, status_);
+      break;
+    }
     const ink::PrtRecordBuilder builder(frame, writer.channels(), writer.recordSize());
     const std::size_t recordSize = static_cast<std::size_t>(writer.recordSize());
     std::int64_t recordsWritten = 0;
@@ -141,7 +145,11 @@ int InkObject::ExportPRT(int start, int end, const MSTR& pattern) {
           return appendRecords(builder, chunk, recordSize, writer, records, error);
         },
         status_, current);  // kept as the next frame's previous positions
-    if (!streamed || !writer.Close(recordsWritten, status_)) break;
+    if (!streamed || !writer.Close(recordsWritten, status_)) {
+      ink::abandonPartialFile(file, status_);
+      break;
+    }
+    if (!ink::finishPartialFile(file, status_)) break;
     if (switches.velocity) previous.swap(current);
     status_ = util::formatted("PRT frame %d: %lld particles, %d channels, %d bytes each -> %s", f,
                              static_cast<long long>(sources.count), static_cast<int>(channels.size()),
@@ -169,9 +177,12 @@ int InkObject::ExportVDB(int start, int end, const MSTR& pattern, int resolution
     const formats::DenseGrid dense{grid.data(), n, n, n, -(n / 2), -(n / 2), -(n / 2)};
     const std::string file = ink::frameFileName(text, f);
     std::size_t leaves = 0;
-    if (!formats::WriteDensityVdb(file, "density", dense, 2.0 * static_cast<double>(r) / n, peak * 0.0001f, status_,
-                                  leaves))
+    if (!formats::WriteDensityVdb(ink::partialFileName(file), "density", dense, 2.0 * static_cast<double>(r) / n,
+                                  peak * 0.0001f, status_, leaves)) {
+      ink::abandonPartialFile(file, status_);
       break;
+    }
+    if (!ink::finishPartialFile(file, status_)) break;
     status_ = util::formatted("VDB frame %d: %lld particles, %d^3, %zu leaves, peak %.4g -> %s", f,
                              static_cast<long long>(sources.count), n, leaves, static_cast<double>(peak), file.c_str());
     ++written;

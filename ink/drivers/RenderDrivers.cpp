@@ -14,6 +14,7 @@
 #include "ink/FrameNaming.h"
 #include "ink/drivers/FrameProgress.h"
 #include "ink/drivers/HostStream.h"
+#include "ink/drivers/PartialFile.h"
 #include "util/Format.h"
 #include "ink/render/RenderCamera.h"
 #include "ink/render/RenderOutput.h"
@@ -100,9 +101,11 @@ bool InkObject::WriteRendered(const std::string& file, TimeValue t, const ink::R
                               const std::vector<float>& image, const std::vector<float>* passes) {
   const ink::FrameOutputSettings output{pblock2->GetInt(pid::exrFloat, t) != 0, settings.bgMode};
   std::string message;
-  if (ink::writeFrame(file, image, passes ? std::span<const float>(*passes) : std::span<const float>(),
-                      settings.width, settings.height, output, message))
-    return true;
+  if (ink::writeFrame(ink::partialFileName(file), image,
+                      passes ? std::span<const float>(*passes) : std::span<const float>(), settings.width,
+                      settings.height, output, message))
+    return ink::finishPartialFile(file, status_);
+  ink::abandonPartialFile(file, message);
   status_ = message.find("write") != std::string::npos ? message : "could not write " + file;
   return false;
 }

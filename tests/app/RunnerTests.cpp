@@ -17,42 +17,12 @@
 #include <sstream>
 
 #include "../forces/ForceReference.h"
+#include "RunnerSupport.h"
 
 #define STB_IMAGE_IMPLEMENTATION
 #include <stb_image.h>
 
 namespace {
-
-struct RunResult {
-  int code = -1;
-  std::string out, err;
-};
-
-RunResult orbink(const std::string& args) {
-  const auto errFile = std::filesystem::temp_directory_path() / ("orbink_err_" + std::to_string(getpid()));
-  const std::string cmd = std::string(ORBINK_PATH) + " " + args + " 2>" + errFile.string();
-  RunResult r;
-  FILE* p = popen(cmd.c_str(), "r");
-  if (!p) return r;
-  char buf[4096];
-  std::size_t n;
-  while ((n = fread(buf, 1, sizeof buf, p)) > 0) r.out.append(buf, n);
-  const int status = pclose(p);
-  r.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-  std::ifstream e(errFile);
-  std::ostringstream es;
-  es << e.rdbuf();
-  r.err = es.str();
-  std::filesystem::remove(errFile);
-  return r;
-}
-
-std::vector<std::string> lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::istringstream in(text);
-  for (std::string l; std::getline(in, l);) out.push_back(l);
-  return out;
-}
 
 const std::string kExample = std::string(ORB_SOURCE_DIR) + "/examples/orb_in_studio.json";
 

@@ -11,6 +11,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <regex>
 
 #include "InkEvaluationFixture.h"
@@ -126,6 +127,36 @@ TEST_F(BatchDriverTest, ExrSequenceCarriesPassesWithMotionFromThePreviousFrame) 
   }
 }
 
+// A farm renders any frame on any node in any order: a frame in the middle
+// of a sequence, alone, after other frames and after freeGPU gives the same
+// bytes, motion passes and PRT velocities included; no partial file is left.
+TEST_F(BatchDriverTest, AFrameIsThePureFunctionOfItsNumber) {
+  auto bytes = [&](const std::string& name) {
+    std::ifstream in(dir.file(name), std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  pb.SetValue(pid::prtNormal, 0, 0);
+  auto frameFour = [&](const std::string& tag) {
+    ASSERT_TRUE(ink->RenderFrame(camera, 4, path(tag + ".exr"), 24, 16)) << status();
+    ASSERT_EQ(ink->ExportPRT(4, 4, path(tag + ".prt")), 1) << status();
+    ASSERT_EQ(ink->ExportVDB(4, 4, path(tag + ".vdb"), 32), 1) << status();
+  };
+  frameFour("alone");
+  ASSERT_EQ(ink->RenderSequence(camera, 2, 5, path("seq.exr"), 24, 16), 4) << status();
+  ASSERT_EQ(ink->ExportPRT(2, 5, path("seq.prt")), 4) << status();
+  ASSERT_EQ(ink->ExportVDB(2, 5, path("seq.vdb"), 32), 4) << status();
+  frameFour("after");
+  ASSERT_TRUE(ink->FreeGPU());
+  frameFour("freed");
+  for (const std::string tag : {"alone", "after", "freed"}) {
+    EXPECT_EQ(bytes(tag + ".exr"), bytes("seq_0004.exr")) << tag;
+    EXPECT_EQ(bytes(tag + "_0004.prt"), bytes("seq_0004.prt")) << tag;
+    EXPECT_EQ(bytes(tag + "_0004.vdb"), bytes("seq_0004.vdb")) << tag;
+  }
+  for (const auto& entry : fs::directory_iterator(dir.file("")))
+    EXPECT_EQ(entry.path().filename().string().find(".partial"), std::string::npos) << entry.path();
+}
+
 TEST_F(BatchDriverTest, FailuresEndTheLoopWithOneLine) {
   EXPECT_FALSE(ink->RenderFrame(nullptr, 1, path("x.png"), 16, 16));
   EXPECT_EQ(status(), "renderFrame needs a camera node");
@@ -133,6 +164,16 @@ TEST_F(BatchDriverTest, FailuresEndTheLoopWithOneLine) {
   // The writer's own line already names the write, so it stands.
   EXPECT_FALSE(ink->RenderFrame(camera, 1, path("missing/x.png"), 16, 16));
   EXPECT_EQ(status(), "cannot write " + dir.file("missing/x.png"));
+
+  // A frame is written under a partial name and renamed when complete: when
+  // the rename fails, the partial file goes and the line names the frame.
+  fs::create_directories(dir.file("taken_0001.vdb/inside"));
+  fs::create_directories(dir.file("taken.0001.png/inside"));
+  EXPECT_EQ(ink->RenderSequence(camera, 1, 1, path("taken.####.png"), 16, 16), 0);
+  EXPECT_EQ(status(), "cannot write " + dir.file("taken.0001.png"));
+  EXPECT_FALSE(fs::exists(dir.file(".taken.0001.partial.png")));
+  EXPECT_EQ(ink->ExportVDB(1, 1, path("taken.vdb"), 32), 0);
+  EXPECT_EQ(status(), "cannot write " + dir.file("taken_0001.vdb"));
 
   // Frames whose time wraps a 32-bit tick count are refused before any work.
   EXPECT_EQ(ink->RenderSequence(camera, 0, 20000000, path("far.png"), 16, 16), 0);
