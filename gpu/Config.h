@@ -15,6 +15,14 @@
 #define ORB_ALWAYS_INLINE __attribute__((always_inline)) inline
 #endif
 
+// Unrolls the loop that follows completely (a small fixed trip count), so
+// its per-iteration constants fold and its arrays stay in registers.
+#if defined(__CUDACC__)
+#define ORB_UNROLL _Pragma("unroll")
+#else
+#define ORB_UNROLL _Pragma("GCC unroll 16")
+#endif
+
 // True in the translation units that may launch kernels: every unit of the
 // cpu backend, and the nvcc-compiled units of the cuda backend.
 #if defined(ORB_GPU_BACKEND_CUDA) && !defined(__CUDACC__)

@@ -5,6 +5,11 @@
 // for each x86-64 instruction-set level and chosen at load time for the
 // machine (gpu::vectorInstructionSet names the choice).
 //
+// The level is the machine's highest of x86-64 (SSE2), x86-64-v3 (AVX2, FMA)
+// and x86-64-v4 (AVX-512); ORB_CPU_VECTOR_LEVEL=x86-64 or x86-64-v3 caps it
+// (a level the machine lacks is never taken). Every level gives the same
+// bits: the packs' operations are the same rounded float operations.
+//
 // A body is a functor with `template <class I> ORB_HD void operator()(I i)`:
 // I is std::int64_t for one item, gpu::LaneItems for a pack. It reads its
 // inputs with the lane helpers and writes through gpu::put, which writes
@@ -17,8 +22,14 @@
 
 namespace gpu {
 
-// The instruction-set level the cpu backend's packs run on here, e.g.
-// "x86-64-v3 (AVX2)".
+enum class VectorLevel { Baseline, V3, V4 };
+
+namespace detail {
+extern const VectorLevel chosenVectorLevel;  // set before main
+}
+// The level packs run at in this process.
+inline VectorLevel vectorLevel() { return detail::chosenVectorLevel; }
+// Its name, e.g. "x86-64-v3 (AVX2)".
 const char* vectorInstructionSet();
 
 // The number type of a body's index type: float for one item, a pack of
@@ -58,12 +69,33 @@ struct LaneNumberOf<LaneItems> {
 ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) { return i.first + std::min(l, i.count - 1); }
 
 namespace detail {
+// The loop over packs, compiled into one function per level with the body
+// inlined whole (flatten), so each level's copy uses its own instructions.
 template <class Body>
-__attribute__((target_clones("arch=x86-64-v4", "arch=x86-64-v3", "default"), flatten)) void runLanes(
-    const Body& body, std::int64_t begin, std::int64_t end) {
+ORB_ALWAYS_INLINE void lanesLoop(const Body& body, std::int64_t begin, std::int64_t end) {
   constexpr int kLanes = util::lanes::kLanes;
   for (std::int64_t i = begin; i < end; i += kLanes)
     body(LaneItems{i, static_cast<int>(std::min<std::int64_t>(kLanes, end - i))});
+}
+template <class Body>
+__attribute__((target("arch=x86-64-v4"), flatten)) void lanesV4(const Body& body, std::int64_t b, std::int64_t e) {
+  lanesLoop(body, b, e);
+}
+template <class Body>
+__attribute__((target("arch=x86-64-v3"), flatten)) void lanesV3(const Body& body, std::int64_t b, std::int64_t e) {
+  lanesLoop(body, b, e);
+}
+template <class Body>
+__attribute__((flatten)) void lanesBaseline(const Body& body, std::int64_t b, std::int64_t e) {
+  lanesLoop(body, b, e);
+}
+template <class Body>
+void runLanes(const Body& body, std::int64_t begin, std::int64_t end) {
+  switch (vectorLevel()) {
+    case VectorLevel::V4: return lanesV4(body, begin, end);
+    case VectorLevel::V3: return lanesV3(body, begin, end);
+    case VectorLevel::Baseline: return lanesBaseline(body, begin, end);
+  }
 }
 }  // namespace detail
 

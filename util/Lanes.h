@@ -32,6 +32,7 @@ ORB_HD ORB_ALWAYS_INLINE std::uint32_t asUint(std::int32_t i) { return static_ca
 ORB_HD ORB_ALWAYS_INLINE std::int32_t asInt(std::uint32_t i) { return static_cast<std::int32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE float lane(float x, int) { return x; }
 ORB_HD ORB_ALWAYS_INLINE float gatherAt(const float* base, std::int32_t i) { return base[i]; }
+ORB_HD ORB_ALWAYS_INLINE std::int32_t gatherAt(const std::int32_t* base, std::int32_t i) { return base[i]; }
 #if !defined(__CUDACC__)
 inline std::uint32_t bitsOf(float x) { return __builtin_bit_cast(std::uint32_t, x); }
 inline float fromBits(std::uint32_t b) { return __builtin_bit_cast(float, b); }
@@ -122,6 +123,7 @@ ORB_ALWAYS_INLINE Ints operator&(Ints a, Ints b) { return Ints(a.v & b.v); }
 ORB_ALWAYS_INLINE Ints operator>>(Ints a, int s) { return Ints(a.v >> s); }
 ORB_ALWAYS_INLINE Mask operator<(Ints a, Ints b) { return {a.v < b.v}; }
 ORB_ALWAYS_INLINE Mask operator>(Ints a, Ints b) { return {a.v > b.v}; }
+ORB_ALWAYS_INLINE Mask operator<=(Ints a, Ints b) { return {a.v <= b.v}; }
 ORB_ALWAYS_INLINE Mask operator==(Ints a, Ints b) { return {a.v == b.v}; }
 
 ORB_ALWAYS_INLINE Uints operator+(Uints a, Uints b) { return Uints(a.v + b.v); }
@@ -138,13 +140,25 @@ ORB_ALWAYS_INLINE Mask operator==(Uints a, Uints b) { return {raw::Ints(a.v == b
 ORB_ALWAYS_INLINE Mask operator!=(Uints a, Uints b) { return {raw::Ints(a.v != b.v)}; }
 ORB_ALWAYS_INLINE Mask operator<(Uints a, Uints b) { return {raw::Ints(a.v < b.v)}; }
 
-ORB_ALWAYS_INLINE Floats select(Mask m, Floats a, Floats b) { return Floats(m.v ? a.v : b.v); }
-ORB_ALWAYS_INLINE Ints select(Mask m, Ints a, Ints b) { return Ints(m.v ? a.v : b.v); }
-ORB_ALWAYS_INLINE Uints select(Mask m, Uints a, Uints b) { return Uints(m.v ? a.v : b.v); }
+// Bitwise blends: plain x86-64 has no blend instruction, and a vector `?:`
+// there becomes a branch per lane.
+ORB_ALWAYS_INLINE Ints select(Mask m, Ints a, Ints b) { return Ints((a.v & m.v) | (b.v & ~m.v)); }
+ORB_ALWAYS_INLINE Uints select(Mask m, Uints a, Uints b) {
+  const auto bits = reinterpret_cast<raw::Uints>(m.v);
+  return Uints((a.v & bits) | (b.v & ~bits));
+}
+ORB_ALWAYS_INLINE Floats select(Mask m, Floats a, Floats b) {
+  const auto bits = reinterpret_cast<raw::Uints>(m.v);
+  return Floats(reinterpret_cast<raw::Floats>((reinterpret_cast<raw::Uints>(a.v) & bits) |
+                                              (reinterpret_cast<raw::Uints>(b.v) & ~bits)));
+}
+// Folds the halves together, so the test stays in registers.
 ORB_ALWAYS_INLINE bool any(Mask m) {
-  raw::Ints folded = m.v;
-  for (int l = 1; l < kLanes; ++l) folded[0] |= m.v[l];
-  return folded[0] != 0;
+  static_assert(kLanes == 8);
+  raw::Ints f = m.v | __builtin_shufflevector(m.v, m.v, 4, 5, 6, 7, 4, 5, 6, 7);
+  f = f | __builtin_shufflevector(f, f, 2, 3, 2, 3, 2, 3, 2, 3);
+  f = f | __builtin_shufflevector(f, f, 1, 1, 1, 1, 1, 1, 1, 1);
+  return f[0] != 0;
 }
 
 ORB_ALWAYS_INLINE Uints asUint(Ints i) { return Uints(reinterpret_cast<raw::Uints>(i.v)); }
@@ -186,6 +200,11 @@ ORB_ALWAYS_INLINE Floats gatherAt(const float* base, Ints i) {
   raw::Floats r;
   for (int l = 0; l < kLanes; ++l) r[l] = base[i.v[l]];
   return Floats(r);
+}
+ORB_ALWAYS_INLINE Ints gatherAt(const std::int32_t* base, Ints i) {
+  raw::Ints r;
+  for (int l = 0; l < kLanes; ++l) r[l] = base[i.v[l]];
+  return Ints(r);
 }
 template <class Read>
 ORB_ALWAYS_INLINE Floats gatherFloats(Read read) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "gpu/LaneLaunch.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
 #include "util/LaneVec.h"
@@ -55,11 +56,34 @@ ORB_HD inline orb::Vec noiseGradient(std::uint32_t h) {
 }
 
 #if !defined(__CUDACC__)
-// A pack of hashes takes the rule: a few masked selects beat three gathers.
+// The table's columns as pack constants, gradients 0-7 and 8-15.
+constexpr util::lanes::raw::Floats noiseGradientColumn(int axis, int half) {
+  const auto& g = kNoiseGradients.g;
+  const int o = 8 * half;
+  return util::lanes::raw::Floats{g[o][axis],     g[o + 1][axis], g[o + 2][axis], g[o + 3][axis],
+                                  g[o + 4][axis], g[o + 5][axis], g[o + 6][axis], g[o + 7][axis]};
+}
+inline constexpr util::lanes::raw::Floats kNoiseGradientColumns[3][2] = {
+    {noiseGradientColumn(0, 0), noiseGradientColumn(0, 1)},
+    {noiseGradientColumn(1, 0), noiseGradientColumn(1, 1)},
+    {noiseGradientColumn(2, 0), noiseGradientColumn(2, 1)}};
+
+// A pack of hashes permutes the table's columns held in registers: one or
+// two permutations per component from AVX2 on. Plain x86-64 has no variable
+// permutation, so there the rule's masked selects are faster.
 ORB_ALWAYS_INLINE util::lanes::FloatsVec noiseGradient(util::lanes::Uints h) {
-  util::lanes::FloatsVec g;
-  noiseGradientComponents(h & 15u, g.x, g.y, g.z);
-  return g;
+  static_assert(util::lanes::kLanes == 8);
+  if (gpu::vectorLevel() == gpu::VectorLevel::Baseline) {
+    util::lanes::FloatsVec g;
+    noiseGradientComponents(h & 15u, g.x, g.y, g.z);
+    return g;
+  }
+  const auto index = reinterpret_cast<util::lanes::raw::Ints>(h.v & 15u);
+  auto column = [&](int axis) {
+    const auto& c = kNoiseGradientColumns[axis];
+    return util::lanes::Floats(__builtin_shuffle(c[0], c[1], index));
+  };
+  return {column(0), column(1), column(2)};
 }
 #endif
 
@@ -130,6 +154,7 @@ ORB_HD inline R gradientNoiseValue(util::lanes::VecOf<R> q, std::uint32_t salt) 
   const U hy[2] = {iy * 19349663u, (iy + 1u) * 19349663u};
   const U hz[2] = {(iz * 83492791u) ^ salt, ((iz + 1u) * 83492791u) ^ salt};
   R n[8];
+  ORB_UNROLL
   for (int c = 0; c < 8; ++c) {
     const int dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
     const lanes::VecOf<R> g = noiseGradient(util::mix32Of(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);

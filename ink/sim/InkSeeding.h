@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "ink/sim/AreaPick.h"
 #include "ink/sim/ContainerField.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
@@ -87,24 +88,6 @@ struct Seed {
   orb::Vec position;
   float weight;  // source weight
 };
-
-// Index of the first area-table entry not below u (the last entry when none
-// is). The halving runs without data-dependent branches: a random pick
-// would mispredict about every second branch of a plain bisection.
-// The halving count depends on the table alone, so a pack of draws halves
-// in step.
-template <class R>
-ORB_HD inline util::lanes::IntOf<R> pickTriangle(const float* table, std::int32_t count, R u) {
-  namespace lanes = util::lanes;
-  lanes::IntOf<R> lo(0);
-  std::int32_t n = count;
-  while (n > 1) {
-    const std::int32_t half = n / 2;
-    lo = lanes::select(lanes::gatherAt(table, lo + (half - 1)) < u, lo + half, lo);
-    n -= half;
-  }
-  return lo;
-}
 
 // One seeding attempt of the particle with key `key` in population `base`.
 ORB_HD inline Seed seedAttempt(const Params& P, const Tri* tris, const float* areas, std::uint32_t base,

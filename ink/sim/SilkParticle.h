@@ -8,6 +8,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "ink/sim/AreaPick.h"
 #include "ink/sim/CurlNoise.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkSeeding.h"
@@ -54,13 +55,12 @@ ORB_HD inline R silkWrinkle(const SilkParams& P, R u, R v) {
 
 // The particle whose index hashes to h (ink::indexHash).
 template <class R>
-ORB_HD inline SilkPoint<R> silkParticle(const SilkParams& P, const SilkTri* tris, const float* areas,
+ORB_HD inline SilkPoint<R> silkParticle(const SilkParams& P, const SilkTri* tris, const GuidedPick& pick,
                                         util::lanes::UintOf<R> h) {
   namespace lanes = util::lanes;
   using Vec = lanes::VecOf<R>;
   const DrawSetOf<lanes::UintOf<R>> d{static_cast<std::uint32_t>(P.seedMix) * kSeedMultiplier, h * kGolden};
-  const lanes::IntOf<R> t(P.triangleCount <= 1 ? lanes::IntOf<R>(0)
-                                                : pickTriangle(areas, P.triangleCount, d(silksalt::kPick)));
+  const lanes::IntOf<R> t(P.triangleCount <= 1 ? lanes::IntOf<R>(0) : pick(d(silksalt::kPick)));
 
   R alpha = d(silksalt::kAlpha), beta = d(silksalt::kBeta);
   const auto flip = alpha + beta > 1.f;

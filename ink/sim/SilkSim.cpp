@@ -38,19 +38,24 @@ std::vector<float> silkAreaTable(const std::vector<SilkTri>& triangles) {
 
 bool SilkSim::uploadMesh(const std::vector<SilkTri>& triangles, std::string& error) {
   const auto n = static_cast<std::int64_t>(triangles.size());
-  if (!triangles_.reserve(n) || !areas_.reserve(n)) {
+  const std::int32_t cells = guideCells(triangles.size());
+  if (!triangles_.reserve(n) || !areas_.reserve(n) || !guide_.reserve(cells + 1)) {
     // The mesh set goes as a whole: the source is unconfigured.
     triangles_.release();
     areas_.release();
+    guide_.release();
     lastTriangles_.clear();
     params_.triangleCount = 0;
     error = "GPU out of memory (silk mesh)";
     return false;
   }
   const std::vector<float> table = silkAreaTable(triangles);
+  const std::vector<std::int32_t> guide = pickGuide(table);
+  guideCells_ = cells;
   gpu::FirstError device;
   if (!device.check(upload(triangles_.data(), triangles.data(), n)) ||
-      !device.check(upload(areas_.data(), table.data(), n))) {
+      !device.check(upload(areas_.data(), table.data(), n)) ||
+      !device.check(upload(guide_.data(), guide.data(), cells + 1))) {
     lastTriangles_.clear();
     params_.triangleCount = 0;
     error = device.text();
@@ -98,7 +103,7 @@ bool SilkSim::stream(const ChunkSink& sink, std::string& error) {
   gpu::FirstError device;
   for (std::int64_t a = 0; a < params_.count; a += chunk_) {
     const std::int64_t n = std::min(chunk_, params_.count - a);
-    device.check(silkKernel(params_, triangles_.data(), areas_.data(), positions_.data(), weights_.data(), a, n,
+    device.check(silkKernel(params_, triangles_.data(), pick(), positions_.data(), weights_.data(), a, n,
                             texture),
                  "launch failed");
     Chunk chunk;
@@ -125,7 +130,7 @@ bool downloadSilk(SilkSim& sim, std::int64_t maxCount, std::vector<orb::Vec>& po
   }
   const std::int64_t n = std::clamp<std::int64_t>(std::min({maxCount, sim.params_.count, sim.chunk_}), 0, sim.chunk_);
   gpu::FirstError device;
-  device.check(silkKernel(sim.params_, sim.triangles_.data(), sim.areas_.data(), sim.positions_.data(),
+  device.check(silkKernel(sim.params_, sim.triangles_.data(), sim.pick(), sim.positions_.data(),
                           sim.weights_.data(), 0, n, nullptr),
                "launch failed");
   if (!device.synchronize()) {

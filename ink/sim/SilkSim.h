@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "gpu/DeviceArray.h"
+#include "ink/sim/AreaPick.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/SilkRecords.h"
 #include "util/Vec.h"
@@ -45,6 +46,7 @@ class SilkSim {
 
  private:
   bool uploadMesh(const std::vector<SilkTri>& triangles, std::string& error);
+  GuidedPick pick() const { return {areas_.data(), guide_.data(), guideCells_}; }
   bool allocateChunk();
 
   SilkParams params_{};
@@ -52,6 +54,8 @@ class SilkSim {
   std::int64_t chunk_ = 0;
   gpu::DeviceArray<SilkTri> triangles_;
   gpu::DeviceArray<float> areas_;
+  gpu::DeviceArray<std::int32_t> guide_;  // of the area table (ink/sim/AreaPick.h)
+  std::int32_t guideCells_ = 0;
   gpu::DeviceArray<orb::Vec> positions_;
   gpu::DeviceArray<float> weights_;
   gpu::DeviceArray<orb::Vec> texture_;  // allocated on the first stream

@@ -12,7 +12,7 @@ namespace {
 struct SilkBody {
   SilkParams P;
   const SilkTri* triangles;
-  const float* areas;
+  GuidedPick pick;
   orb::Vec* positions;
   float* weights;
   std::int64_t first;
@@ -21,7 +21,7 @@ struct SilkBody {
   template <class I>
   ORB_HD void operator()(I i) const {
     using R = gpu::LaneNumber<I>;
-    const SilkPoint<R> s = silkParticle<R>(P, triangles, areas, indexHash(first, i));
+    const SilkPoint<R> s = silkParticle<R>(P, triangles, pick, indexHash(first, i));
     gpu::put(positions, i, s.position);
     gpu::put(weights, i, s.weight);
     if (texture) gpu::put(texture, i, util::lanes::VecOf<R>{s.u, s.v, R(0.f)});
@@ -30,10 +30,10 @@ struct SilkBody {
 
 }  // namespace
 
-gpu::Status silkKernel(const SilkParams& params, const SilkTri* triangles, const float* areas, orb::Vec* positions,
+gpu::Status silkKernel(const SilkParams& params, const SilkTri* triangles, const GuidedPick& pick, orb::Vec* positions,
                        float* weights, std::int64_t first, std::int64_t count, orb::Vec* texture) {
   return gpu::forEachLanes("ink::silkKernel", count,
-                           SilkBody{params, triangles, areas, positions, weights, first, texture});
+                           SilkBody{params, triangles, pick, positions, weights, first, texture});
 }
 
 gpu::Status swirlKernel(const SwirlParams& params, const swirl::Frame* track, orb::Vec* positions,

@@ -5,6 +5,7 @@
 
 #include "forces/SwirlFrame.h"
 #include "gpu/Device.h"
+#include "ink/sim/AreaPick.h"
 #include "ink/sim/SilkRecords.h"
 #include "ink/sim/SwirlRecords.h"
 #include "util/Vec.h"
@@ -12,8 +13,9 @@
 namespace ink {
 
 // Silk particles [first, first + count): positions and weights, and their
-// texture positions (u, v, 0) when `texture` is not null.
-gpu::Status silkKernel(const SilkParams& params, const SilkTri* triangles, const float* areas, orb::Vec* positions,
+// texture positions (u, v, 0) when `texture` is not null. `pick` holds the
+// device's area table and guide.
+gpu::Status silkKernel(const SilkParams& params, const SilkTri* triangles, const GuidedPick& pick, orb::Vec* positions,
                        float* weights, std::int64_t first, std::int64_t count, orb::Vec* texture);
 
 // Every swirl particle from t0 to t1 through the track, in the Vortex Force's

@@ -183,3 +183,33 @@ TEST(Seeding, ReseedRulesOfOneParticle) {
   // A continuing particle integrates on from where it is.
   EXPECT_NE(ink::advanceParticle(p, none, stored, g, 0.25f, 0.5f, true).position, a.position);
 }
+
+TEST(Seeding, GuidedPickEqualsThePlainHalvingForOneDrawAndForPacks) {
+  // Running sums with a dominant entry, runs of equal entries (tiny areas
+  // lost in float) and a last entry of 1; draws at and next to every cell
+  // boundary of the guide and at both ends of [0, 1).
+  std::vector<float> table;
+  float sum = 0.f;
+  for (int i = 0; i < 1000; ++i) table.push_back(sum += (i == 17 ? 400.f : (i % 7 == 0 ? 1e-9f : 1.f)));
+  for (float& t : table) t /= sum;
+  table.back() = 1.f;
+  const std::vector<std::int32_t> guide = ink::pickGuide(table);
+  const ink::GuidedPick pick{table.data(), guide.data(), ink::guideCells(table.size())};
+  std::vector<float> draws = {0.f, std::nextafter(1.f, 0.f), table[17], std::nextafter(table[17], 0.f)};
+  for (int k = 0; k <= pick.cells; ++k) {
+    const float edge = static_cast<float>(k) / static_cast<float>(pick.cells);
+    for (float u : {std::nextafter(edge, 0.f), edge, std::nextafter(edge, 1.f)})
+      if (u >= 0.f && u < 1.f) draws.push_back(u);
+  }
+  const auto count = static_cast<std::int32_t>(table.size());
+  for (std::size_t first = 0; first < draws.size(); first += util::lanes::kLanes) {
+    const util::lanes::Floats u =
+        util::lanes::gatherFloats([&](int l) { return draws[std::min(first + l, draws.size() - 1)]; });
+    const util::lanes::Ints packed = pick(u);
+    for (int l = 0; l < util::lanes::kLanes; ++l) {
+      const std::int32_t plain = ink::pickTriangle(table.data(), count, u[l]);
+      ASSERT_EQ(pick(u[l]), plain) << u[l];
+      ASSERT_EQ(packed[l], plain) << u[l];
+    }
+  }
+}

@@ -153,9 +153,11 @@ TEST_F(SilkSimTest, PackedParticlesFollowTheOneParticleRule) {
   configure(sim, p, cloth);
   const SilkCloud c = stream(sim);
   const std::vector<float> areas = ink::silkAreaTable(cloth);
+  const std::vector<std::int32_t> guide = ink::pickGuide(areas);
   p.triangleCount = 2;
   for (std::int64_t g = 0; g < p.count; ++g) {
-    const auto one = ink::silkParticle<float>(p, cloth.data(), areas.data(), ink::indexHash(g));
+    const ink::GuidedPick pick{areas.data(), guide.data(), ink::guideCells(areas.size())};
+    const auto one = ink::silkParticle<float>(p, cloth.data(), pick, ink::indexHash(g));
     const auto i = static_cast<std::size_t>(g);
     ASSERT_EQ(c.texture[i].x, one.u) << g;
     ASSERT_EQ(c.texture[i].y, one.v) << g;
@@ -250,8 +252,8 @@ TEST_F(SilkSimTest, FailureTexts) {
     EXPECT_FALSE(sim.configure(p, cloth, error));
     EXPECT_EQ(error, "CUDA unavailable");
     gpu::faults::reset();
-    // Allocation order: triangles, area table, batch positions and weights.
-    for (int n = 1; n <= 2; ++n) {
+    // Allocation order: triangles, area table, its guide, batch positions and weights.
+    for (int n = 1; n <= 3; ++n) {
       gpu::faults::failAllocation(n);
       EXPECT_FALSE(sim.configure(p, cloth, error));
       EXPECT_EQ(error, "GPU out of memory (silk mesh)");
@@ -259,7 +261,7 @@ TEST_F(SilkSimTest, FailureTexts) {
       gpu::faults::reset();
     }
   }
-  for (int n = 3; n <= 4; ++n) {
+  for (int n = 4; n <= 5; ++n) {
     ink::SilkSim sim;
     gpu::faults::failAllocation(n);
     error.clear();
