@@ -17,8 +17,10 @@
 
 // Unrolls the loop that follows completely (a small fixed trip count), so
 // its per-iteration constants fold and its arrays stay in registers.
-#if defined(__CUDACC__)
+#if defined(__CUDA_ARCH__)
 #define ORB_UNROLL _Pragma("unroll")
+#elif defined(__CUDACC__)
+#define ORB_UNROLL  // the host side of an nvcc unit runs no packed loops
 #else
 #define ORB_UNROLL _Pragma("GCC unroll 16")
 #endif

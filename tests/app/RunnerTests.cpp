@@ -681,3 +681,26 @@ TEST(RunnerTest, InterruptsCancelThenEndTheRun) {
   EXPECT_EQ(code, 130) << err;
   std::filesystem::remove_all(dir);
 }
+
+TEST(RunnerTest, EveryVectorLevelGivesTheSameParticleBits) {
+  // The example's ink and silk (packed on the cpu backend) at each level
+  // the machine may be capped to: the same bytes, so a frame does not depend
+  // on the node that renders it.
+  const auto dir = std::filesystem::temp_directory_path() / "orbink_vector_levels_test";
+  std::filesystem::create_directories(dir);
+  std::vector<std::string> files;
+  for (const std::string level : {"", "x86-64-v3", "x86-64"}) {
+    const std::string out = (dir / ("p" + level + ".bin")).string();
+    const RunResult r = run((level.empty() ? "" : "ORB_CPU_VECTOR_LEVEL=" + level + " ") + std::string(ORBINK_PATH) +
+                            " --set Ink.renderCount=2000 --set Ink.silkCount=30000 particles " + kExample +
+                            " Ink --frame 4 --out " + out);
+    if (r.err == "orbink: CUDA unavailable\n") GTEST_SKIP() << "no device";
+    ASSERT_EQ(r.code, 0) << r.err;
+    std::ifstream in(out, std::ios::binary);
+    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  }
+  EXPECT_EQ(files[0].size(), 32000u * 12u);
+  EXPECT_TRUE(files[1] == files[0]);
+  EXPECT_TRUE(files[2] == files[0]);
+  std::filesystem::remove_all(dir);
+}
