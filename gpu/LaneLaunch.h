@@ -10,6 +10,10 @@
 // (a level the machine lacks is never taken). Every level gives the same
 // bits: the packs' operations are the same rounded float operations.
 //
+// Pack values must never cross a call that is not inlined (each level passes
+// them in its own registers): helpers on packs are ORB_ALWAYS_INLINE, and
+// kernel code keeps lambdas to scalar arguments and results.
+//
 // A body is a functor with `template <class I> ORB_HD void operator()(I i)`:
 // I is std::int64_t for one item, gpu::LaneItems for a pack. It reads its
 // inputs with the lane helpers and writes through gpu::put, which writes
@@ -42,6 +46,7 @@ template <class I>
 using LaneNumber = typename LaneNumberOf<I>::type;
 
 ORB_HD ORB_ALWAYS_INLINE void put(float* out, std::int64_t i, float v) { out[i] = v; }
+ORB_HD ORB_ALWAYS_INLINE util::Vec get(const util::Vec* in, std::int64_t i) { return in[i]; }
 ORB_HD ORB_ALWAYS_INLINE void put(util::Vec* out, std::int64_t i, util::Vec v) { out[i] = v; }
 
 #if !defined(__CUDACC__)
@@ -53,10 +58,10 @@ struct LaneItems {
   int count;
 };
 
-inline void put(float* out, LaneItems i, const util::lanes::Floats& v) {
+ORB_ALWAYS_INLINE void put(float* out, LaneItems i, const util::lanes::Floats& v) {
   for (int l = 0; l < i.count; ++l) out[i.first + l] = v.v[l];
 }
-inline void put(util::Vec* out, LaneItems i, const util::lanes::FloatsVec& v) {
+ORB_ALWAYS_INLINE void put(util::Vec* out, LaneItems i, const util::lanes::FloatsVec& v) {
   for (int l = 0; l < i.count; ++l) out[i.first + l] = lane(v, l);
 }
 
@@ -67,6 +72,10 @@ struct LaneNumberOf<LaneItems> {
 
 // The item of each lane (the last valid one for lanes past count).
 ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) { return i.first + std::min(l, i.count - 1); }
+
+ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
+  return util::lanes::gatherVecs([&](int l) { return in[laneItem(i, l)]; });
+}
 
 namespace detail {
 // The loop over packs, compiled into one function per level with the body

@@ -1,8 +1,9 @@
 #pragma once
-// Logarithm, sine and cosine of lane-generic numbers. For R = float they are
+// Logarithm, exponential, sine and cosine of lane-generic numbers. For R = float they are
 // the platform's logf, sinf and cosf (the device's own on the cuda backend);
 // for packs they are minimax polynomials after a range reduction: the
-// logarithm within one unit in the last place of the exact value, sine and
+// logarithm and the exponential within one unit in the last place of the
+// exact value (the exponential of normal results), sine and
 // cosine within two, or within 2^-26 absolutely where they are below 1/4
 // (near their zeros the reduction's own rounding dominates); the tests hold
 // them to that. They give the same bits on every instruction set, since each
@@ -18,6 +19,7 @@ namespace util::lanes {
 ORB_HD ORB_ALWAYS_INLINE float log(float x) { return logf(x); }
 ORB_HD ORB_ALWAYS_INLINE float sin(float x) { return sinf(x); }
 ORB_HD ORB_ALWAYS_INLINE float cos(float x) { return cosf(x); }
+ORB_HD ORB_ALWAYS_INLINE float exp(float x) { return expf(x); }
 
 #if !defined(__CUDACC__)
 
@@ -56,6 +58,34 @@ ORB_ALWAYS_INLINE R polyLog(R x) {
   return select((x < 0.f) | (x != x), R(NAN), r);
 }
 
+// Exponential: x = n log 2 + r with |r| <= log 2 / 2 (the large part of
+// log 2 exact), e^r by a degree-7 polynomial, then 2^n put into the
+// exponent. Results below the smallest normal float are 0, beyond the
+// largest infinity; NaN stays NaN.
+template <class R>
+ORB_ALWAYS_INLINE R polyExp(R x) {
+  using I = IntOf<R>;
+  const R n = floor(x * 1.44269504088896341f + 0.5f);
+  R r = x - n * 0.693359375f;
+  r = r - n * -2.12194440e-4f;
+  const R z = r * r;
+  R y = 1.9875691500e-4f;
+  y = y * r + 1.3981999507e-3f;
+  y = y * r + 8.3334519073e-3f;
+  y = y * r + 4.1665795894e-2f;
+  y = y * r + 1.6666665459e-1f;
+  y = y * r + 5.0000001201e-1f;
+  y = y * z + r + 1.f;
+  // 2^n must be a normal float: n = 128 (results just below the largest
+  // float) scales by 2 first, smaller n than -126 is cut off below.
+  y = select(n > 127.f, y + y, y);
+  const I e = truncateToInt(max(min(n, R(127.f)), R(-126.f)));
+  R result = y * fromBits(asUint(e + 127) << 23);
+  result = select(x < -87.3365447f, R(0.f), result);
+  result = select(x > 88.7228391f, R(INFINITY), result);
+  return select(x != x, x, result);
+}
+
 // Below this magnitude the three-part reduction by pi/4 keeps the remainder
 // exact to float precision; beyond it the platform's functions take over.
 constexpr float kPolyTrigLimit = 8192.f;
@@ -83,6 +113,7 @@ ORB_ALWAYS_INLINE void polySinCos(R x, R& s, R& c) {
 }
 
 ORB_ALWAYS_INLINE Floats log(Floats x) { return polyLog(x); }
+ORB_ALWAYS_INLINE Floats exp(Floats x) { return polyExp(x); }
 
 ORB_ALWAYS_INLINE void sinCos(Floats x, Floats& s, Floats& c) {
   polySinCos(x, s, c);

@@ -49,6 +49,27 @@ ORB_ALWAYS_INLINE FloatsVec select(Mask m, const FloatsVec& a, const FloatsVec& 
   return {select(m, a.x, b.x), select(m, a.y, b.y), select(m, a.z, b.z)};
 }
 ORB_ALWAYS_INLINE util::Vec lane(const FloatsVec& v, int l) { return {v.x.v[l], v.y.v[l], v.z.v[l]}; }
+ORB_ALWAYS_INLINE void setLane(FloatsVec& v, int l, util::Vec value) {
+  v.x.v[l] = value.x;
+  v.y.v[l] = value.y;
+  v.z.v[l] = value.z;
+}
+ORB_ALWAYS_INLINE FloatsVec lerp(const FloatsVec& a, const FloatsVec& b, Floats w) { return a + (b - a) * w; }
+ORB_ALWAYS_INLINE FloatsVec normalizedOr(const FloatsVec& v, const FloatsVec& fallback) {
+  const Floats len = length(v);
+  return select(len > 0.f, v * (1.f / max(len, Floats(1e-12f))), fallback);
+}
+template <class Read>
+ORB_ALWAYS_INLINE FloatsVec gatherVecs(Read read) {
+  FloatsVec r;
+  for (int l = 0; l < kLanes; ++l) {
+    const util::Vec v = read(l);
+    r.x.v[l] = v.x;
+    r.y.v[l] = v.y;
+    r.z.v[l] = v.z;
+  }
+  return r;
+}
 
 #endif  // !__CUDACC__
 

@@ -31,6 +31,8 @@ ORB_HD ORB_ALWAYS_INLINE std::int32_t truncateToInt(float x) { return static_cas
 ORB_HD ORB_ALWAYS_INLINE std::uint32_t asUint(std::int32_t i) { return static_cast<std::uint32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE std::int32_t asInt(std::uint32_t i) { return static_cast<std::int32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE float lane(float x, int) { return x; }
+ORB_HD ORB_ALWAYS_INLINE constexpr bool sameInEveryLane(std::int32_t) { return true; }
+ORB_HD ORB_ALWAYS_INLINE constexpr std::int32_t firstLane(std::int32_t i) { return i; }
 ORB_HD ORB_ALWAYS_INLINE float gatherAt(const float* base, std::int32_t i) { return base[i]; }
 ORB_HD ORB_ALWAYS_INLINE std::int32_t gatherAt(const std::int32_t* base, std::int32_t i) { return base[i]; }
 #if !defined(__CUDACC__)
@@ -66,6 +68,9 @@ typedef std::uint32_t Uints __attribute__((vector_size(4 * kLanes)));
 // A per-lane condition: all bits set where it holds.
 struct Mask {
   raw::Ints v;
+  Mask() = default;
+  ORB_ALWAYS_INLINE explicit Mask(raw::Ints x) : v(x) {}
+  ORB_ALWAYS_INLINE explicit Mask(bool every) : v(raw::Ints{} - static_cast<std::int32_t>(every)) {}
 };
 struct Ints {
   raw::Ints v;
@@ -97,9 +102,9 @@ struct Types<Floats> {
   using Mask = lanes::Mask;
 };
 
-ORB_ALWAYS_INLINE Mask operator&(Mask a, Mask b) { return {a.v & b.v}; }
-ORB_ALWAYS_INLINE Mask operator|(Mask a, Mask b) { return {a.v | b.v}; }
-ORB_ALWAYS_INLINE Mask operator!(Mask a) { return {~a.v}; }
+ORB_ALWAYS_INLINE Mask operator&(Mask a, Mask b) { return Mask(a.v & b.v); }
+ORB_ALWAYS_INLINE Mask operator|(Mask a, Mask b) { return Mask(a.v | b.v); }
+ORB_ALWAYS_INLINE Mask operator!(Mask a) { return Mask(~a.v); }
 
 ORB_ALWAYS_INLINE Floats operator+(Floats a, Floats b) { return Floats(a.v + b.v); }
 ORB_ALWAYS_INLINE Floats operator-(Floats a, Floats b) { return Floats(a.v - b.v); }
@@ -109,22 +114,23 @@ ORB_ALWAYS_INLINE Floats operator-(Floats a) { return Floats(-a.v); }
 ORB_ALWAYS_INLINE Floats& operator+=(Floats& a, Floats b) { return a = a + b; }
 ORB_ALWAYS_INLINE Floats& operator-=(Floats& a, Floats b) { return a = a - b; }
 ORB_ALWAYS_INLINE Floats& operator*=(Floats& a, Floats b) { return a = a * b; }
-ORB_ALWAYS_INLINE Mask operator<(Floats a, Floats b) { return {a.v < b.v}; }
-ORB_ALWAYS_INLINE Mask operator<=(Floats a, Floats b) { return {a.v <= b.v}; }
-ORB_ALWAYS_INLINE Mask operator>(Floats a, Floats b) { return {a.v > b.v}; }
-ORB_ALWAYS_INLINE Mask operator>=(Floats a, Floats b) { return {a.v >= b.v}; }
-ORB_ALWAYS_INLINE Mask operator==(Floats a, Floats b) { return {a.v == b.v}; }
-ORB_ALWAYS_INLINE Mask operator!=(Floats a, Floats b) { return {a.v != b.v}; }
+ORB_ALWAYS_INLINE Mask operator<(Floats a, Floats b) { return Mask(a.v < b.v); }
+ORB_ALWAYS_INLINE Mask operator<=(Floats a, Floats b) { return Mask(a.v <= b.v); }
+ORB_ALWAYS_INLINE Mask operator>(Floats a, Floats b) { return Mask(a.v > b.v); }
+ORB_ALWAYS_INLINE Mask operator>=(Floats a, Floats b) { return Mask(a.v >= b.v); }
+ORB_ALWAYS_INLINE Mask operator==(Floats a, Floats b) { return Mask(a.v == b.v); }
+ORB_ALWAYS_INLINE Mask operator!=(Floats a, Floats b) { return Mask(a.v != b.v); }
 
 ORB_ALWAYS_INLINE Ints operator+(Ints a, Ints b) { return Ints(a.v + b.v); }
 ORB_ALWAYS_INLINE Ints operator-(Ints a, Ints b) { return Ints(a.v - b.v); }
 ORB_ALWAYS_INLINE Ints operator*(Ints a, Ints b) { return Ints(a.v * b.v); }
 ORB_ALWAYS_INLINE Ints operator&(Ints a, Ints b) { return Ints(a.v & b.v); }
 ORB_ALWAYS_INLINE Ints operator>>(Ints a, int s) { return Ints(a.v >> s); }
-ORB_ALWAYS_INLINE Mask operator<(Ints a, Ints b) { return {a.v < b.v}; }
-ORB_ALWAYS_INLINE Mask operator>(Ints a, Ints b) { return {a.v > b.v}; }
-ORB_ALWAYS_INLINE Mask operator<=(Ints a, Ints b) { return {a.v <= b.v}; }
-ORB_ALWAYS_INLINE Mask operator==(Ints a, Ints b) { return {a.v == b.v}; }
+ORB_ALWAYS_INLINE Ints& operator+=(Ints& a, Ints b) { return a = a + b; }
+ORB_ALWAYS_INLINE Mask operator<(Ints a, Ints b) { return Mask(a.v < b.v); }
+ORB_ALWAYS_INLINE Mask operator>(Ints a, Ints b) { return Mask(a.v > b.v); }
+ORB_ALWAYS_INLINE Mask operator<=(Ints a, Ints b) { return Mask(a.v <= b.v); }
+ORB_ALWAYS_INLINE Mask operator==(Ints a, Ints b) { return Mask(a.v == b.v); }
 
 ORB_ALWAYS_INLINE Uints operator+(Uints a, Uints b) { return Uints(a.v + b.v); }
 ORB_ALWAYS_INLINE Uints operator-(Uints a, Uints b) { return Uints(a.v - b.v); }
@@ -136,9 +142,9 @@ ORB_ALWAYS_INLINE Uints operator>>(Uints a, int s) { return Uints(a.v >> s); }
 ORB_ALWAYS_INLINE Uints operator<<(Uints a, int s) { return Uints(a.v << s); }
 ORB_ALWAYS_INLINE Uints& operator^=(Uints& a, Uints b) { return a = a ^ b; }
 ORB_ALWAYS_INLINE Uints& operator*=(Uints& a, Uints b) { return a = a * b; }
-ORB_ALWAYS_INLINE Mask operator==(Uints a, Uints b) { return {raw::Ints(a.v == b.v)}; }
-ORB_ALWAYS_INLINE Mask operator!=(Uints a, Uints b) { return {raw::Ints(a.v != b.v)}; }
-ORB_ALWAYS_INLINE Mask operator<(Uints a, Uints b) { return {raw::Ints(a.v < b.v)}; }
+ORB_ALWAYS_INLINE Mask operator==(Uints a, Uints b) { return Mask(raw::Ints(a.v == b.v)); }
+ORB_ALWAYS_INLINE Mask operator!=(Uints a, Uints b) { return Mask(raw::Ints(a.v != b.v)); }
+ORB_ALWAYS_INLINE Mask operator<(Uints a, Uints b) { return Mask(raw::Ints(a.v < b.v)); }
 
 // Bitwise blends: plain x86-64 has no blend instruction, and a vector `?:`
 // there becomes a branch per lane.
@@ -160,6 +166,9 @@ ORB_ALWAYS_INLINE bool any(Mask m) {
   f = f | __builtin_shufflevector(f, f, 1, 1, 1, 1, 1, 1, 1, 1);
   return f[0] != 0;
 }
+
+ORB_ALWAYS_INLINE bool sameInEveryLane(Ints i) { return !any(!(i == Ints(i.v[0]))); }
+ORB_ALWAYS_INLINE std::int32_t firstLane(Ints i) { return i.v[0]; }
 
 ORB_ALWAYS_INLINE Uints asUint(Ints i) { return Uints(reinterpret_cast<raw::Uints>(i.v)); }
 ORB_ALWAYS_INLINE Ints asInt(Uints i) { return Ints(reinterpret_cast<raw::Ints>(i.v)); }

@@ -15,7 +15,7 @@ namespace ink {
 // branches (a random pick would mispredict every second branch), and its
 // halving count depends on the table alone, so a pack halves in step.
 template <class R>
-ORB_HD inline util::lanes::IntOf<R> pickTriangle(const float* table, std::int32_t count, R u) {
+ORB_HD ORB_ALWAYS_INLINE util::lanes::IntOf<R> pickTriangle(const float* table, std::int32_t count, R u) {
   namespace lanes = util::lanes;
   lanes::IntOf<R> lo(0);
   std::int32_t n = count;

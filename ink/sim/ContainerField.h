@@ -6,6 +6,7 @@
 
 #include "gpu/Config.h"
 #include "ink/sim/InkRecords.h"
+#include "util/LaneVec.h"
 #include "util/Vec.h"
 
 namespace ink {
@@ -17,46 +18,60 @@ ORB_HD inline bool hasGrid(const Params& P) { return P.grid && P.gridRes >= 2 &&
 
 // Trilinear sample of the grid at q. Outside the grid the clamped sample
 // grows by the distance to the grid, so the field keeps pointing inwards.
-ORB_HD inline float sampleGrid(const Params& P, orb::Vec q) {
+// R is float or a pack of floats (one sample per lane).
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE R sampleGrid(const Params& P, const util::lanes::VecOf<R>& q) {
+  namespace lanes = util::lanes;
+  using I = lanes::IntOf<R>;
   const int res = P.gridRes;
   const float inv = 1.f / P.gridCell;
-  const float g[3] = {(q.x - P.gridOrigin.x) * inv - 0.5f, (q.y - P.gridOrigin.y) * inv - 0.5f,
-                      (q.z - P.gridOrigin.z) * inv - 0.5f};
-  int base[3];
-  float frac[3], outside = 0.f;
+  const R g[3] = {(q.x - P.gridOrigin.x) * inv - 0.5f, (q.y - P.gridOrigin.y) * inv - 0.5f,
+                  (q.z - P.gridOrigin.z) * inv - 0.5f};
+  I base[3];
+  R frac[3], outside(0.f);
   for (int a = 0; a < 3; ++a) {
-    const float gc = clampf(g[a], 0.f, static_cast<float>(res - 1));
-    outside += fabsf(g[a] - gc);
-    base[a] = static_cast<int>(gc);
-    if (base[a] > res - 2) base[a] = res - 2;
-    frac[a] = gc - static_cast<float>(base[a]);
+    const R gc = lanes::min(lanes::max(g[a], R(0.f)), R(static_cast<float>(res - 1)));
+    outside += lanes::abs(g[a] - gc);
+    base[a] = lanes::truncateToInt(gc);
+    base[a] = lanes::select(base[a] > I(res - 2), I(res - 2), base[a]);
+    frac[a] = gc - lanes::toFloat(base[a]);
   }
-  const std::int64_t r = res, r2 = r * r;
-  const float* c = P.grid + base[2] * r2 + base[1] * r + base[0];
-  const float x00 = c[0] + (c[1] - c[0]) * frac[0];
-  const float x10 = c[r] + (c[r + 1] - c[r]) * frac[0];
-  const float x01 = c[r2] + (c[r2 + 1] - c[r2]) * frac[0];
-  const float x11 = c[r2 + r] + (c[r2 + r + 1] - c[r2 + r]) * frac[0];
-  const float y0 = x00 + (x10 - x00) * frac[1], y1 = x01 + (x11 - x01) * frac[1];
+  const std::int32_t r = res, r2 = r * r;
+  const I c = base[2] * r2 + base[1] * r + base[0];
+  R v[8];  // the cell's corners, x fastest
+  ORB_UNROLL
+  for (int k = 0; k < 8; ++k) v[k] = lanes::gatherAt(P.grid, c + ((k & 1) + (k & 2 ? r : 0) + (k & 4 ? r2 : 0)));
+  const R x00 = v[0] + (v[1] - v[0]) * frac[0];
+  const R x10 = v[2] + (v[3] - v[2]) * frac[0];
+  const R x01 = v[4] + (v[5] - v[4]) * frac[0];
+  const R x11 = v[6] + (v[7] - v[6]) * frac[0];
+  const R y0 = x00 + (x10 - x00) * frac[1], y1 = x01 + (x11 - x01) * frac[1];
   return y0 + (y1 - y0) * frac[2] + P.gridCell * outside;
 }
 
 // Signed distance to the container wall: negative inside.
-ORB_HD inline float containerDistance(const Params& P, orb::Vec p) {
-  return hasGrid(P) ? sampleGrid(P, p) : length(p) - P.radius;
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE R containerDistance(const Params& P, const util::lanes::VecOf<R>& p) {
+  return hasGrid(P) ? sampleGrid<R>(P, p) : length(p) - P.radius;
 }
+ORB_HD inline float containerDistance(const Params& P, orb::Vec p) { return containerDistance<float>(P, p); }
 
 // Unit outward direction of the distance field at p.
-ORB_HD inline orb::Vec sdfGrad(const Params& P, orb::Vec p) {
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> sdfGrad(const Params& P, const util::lanes::VecOf<R>& p) {
+  namespace lanes = util::lanes;
+  using Vec = lanes::VecOf<R>;
+  const Vec up(orb::Vec{0, 0, 1});
   if (!hasGrid(P)) {
-    const float len = length(p);
-    return len <= 1e-6f ? orb::Vec{0, 0, 1} : p * (1.f / len);
+    const R len = length(p);
+    return lanes::select(len <= 1e-6f, up, p * (1.f / len));
   }
   const float h = 0.75f * P.gridCell;
-  const orb::Vec d{sampleGrid(P, p + orb::Vec{h, 0, 0}) - sampleGrid(P, p - orb::Vec{h, 0, 0}),
-                   sampleGrid(P, p + orb::Vec{0, h, 0}) - sampleGrid(P, p - orb::Vec{0, h, 0}),
-                   sampleGrid(P, p + orb::Vec{0, 0, h}) - sampleGrid(P, p - orb::Vec{0, 0, h})};
-  return normalizedOr(d, {0, 0, 1});
+  const Vec d{sampleGrid<R>(P, p + Vec(orb::Vec{h, 0, 0})) - sampleGrid<R>(P, p - Vec(orb::Vec{h, 0, 0})),
+              sampleGrid<R>(P, p + Vec(orb::Vec{0, h, 0})) - sampleGrid<R>(P, p - Vec(orb::Vec{0, h, 0})),
+              sampleGrid<R>(P, p + Vec(orb::Vec{0, 0, h})) - sampleGrid<R>(P, p - Vec(orb::Vec{0, 0, h}))};
+  return normalizedOr(d, up);
 }
+ORB_HD inline orb::Vec sdfGrad(const Params& P, orb::Vec p) { return sdfGrad<float>(P, p); }
 
 }  // namespace ink

@@ -8,6 +8,7 @@
 #include "gpu/LaneLaunch.h"
 #include "ink/sim/InkHash.h"
 #include "ink/sim/InkRecords.h"
+#include "util/LaneMath.h"
 #include "util/LaneVec.h"
 #include "util/Vec.h"
 
@@ -79,11 +80,10 @@ ORB_ALWAYS_INLINE util::lanes::FloatsVec noiseGradient(util::lanes::Uints h) {
     return g;
   }
   const auto index = reinterpret_cast<util::lanes::raw::Ints>(h.v & 15u);
-  auto column = [&](int axis) {
-    const auto& c = kNoiseGradientColumns[axis];
-    return util::lanes::Floats(__builtin_shuffle(c[0], c[1], index));
-  };
-  return {column(0), column(1), column(2)};
+  const auto& c = kNoiseGradientColumns;
+  return {util::lanes::Floats(__builtin_shuffle(c[0][0], c[0][1], index)),
+          util::lanes::Floats(__builtin_shuffle(c[1][0], c[1][1], index)),
+          util::lanes::Floats(__builtin_shuffle(c[2][0], c[2][1], index))};
 }
 #endif
 
@@ -91,46 +91,59 @@ template <class R>
 ORB_HD ORB_ALWAYS_INLINE R quinticFade(R t) {
   return t * t * t * (t * (t * 6.f - 15.f) + 10.f);
 }
-ORB_HD inline float quinticFadeSlope(float t) { return 30.f * t * t * (t - 1.f) * (t - 1.f); }
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE R quinticFadeSlope(R t) {
+  return 30.f * t * t * (t - 1.f) * (t - 1.f);
+}
 
-struct NoiseSample {
-  float value;
-  orb::Vec gradient;  // with respect to the noise coordinate
+template <class R>
+struct NoiseSampleOf {
+  R value;
+  util::lanes::VecOf<R> gradient;  // with respect to the noise coordinate
 };
+using NoiseSample = NoiseSampleOf<float>;
 
-// Noise at q; `salt` separates octaves, components and seeds.
-ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
-  const float fx0 = floorf(q.x), fy0 = floorf(q.y), fz0 = floorf(q.z);
-  const auto ix = static_cast<std::uint32_t>(static_cast<std::int32_t>(fx0));
-  const auto iy = static_cast<std::uint32_t>(static_cast<std::int32_t>(fy0));
-  const auto iz = static_cast<std::uint32_t>(static_cast<std::int32_t>(fz0));
-  const float fx = q.x - fx0, fy = q.y - fy0, fz = q.z - fz0;
-  const float u = quinticFade(fx), v = quinticFade(fy), w = quinticFade(fz);
-  const float du = quinticFadeSlope(fx), dv = quinticFadeSlope(fy), dw = quinticFadeSlope(fz);
+// Noise at q; `salt` separates octaves, components and seeds. R is float or
+// a pack of floats.
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE NoiseSampleOf<R> gradientNoise(util::lanes::VecOf<R> q, std::uint32_t salt) {
+  namespace lanes = util::lanes;
+  using U = lanes::UintOf<R>;
+  using Vec = lanes::VecOf<R>;
+  const R fx0 = lanes::floor(q.x), fy0 = lanes::floor(q.y), fz0 = lanes::floor(q.z);
+  const U ix = lanes::asUint(lanes::truncateToInt(fx0));
+  const U iy = lanes::asUint(lanes::truncateToInt(fy0));
+  const U iz = lanes::asUint(lanes::truncateToInt(fz0));
+  const R fx = q.x - fx0, fy = q.y - fy0, fz = q.z - fz0;
+  const R u = quinticFade(fx), v = quinticFade(fy), w = quinticFade(fz);
+  const R du = quinticFadeSlope(fx), dv = quinticFadeSlope(fy), dw = quinticFadeSlope(fz);
 
   // Corner values n[c] and gradients g[c], c = dx + 2 dy + 4 dz; the
   // lattice hash's per-axis products are formed once per axis.
-  const std::uint32_t hx[2] = {ix * 73856093u, (ix + 1u) * 73856093u};
-  const std::uint32_t hy[2] = {iy * 19349663u, (iy + 1u) * 19349663u};
-  const std::uint32_t hz[2] = {(iz * 83492791u) ^ salt, ((iz + 1u) * 83492791u) ^ salt};
-  float n[8];
-  orb::Vec g[8];
+  const U hx[2] = {ix * 73856093u, (ix + 1u) * 73856093u};
+  const U hy[2] = {iy * 19349663u, (iy + 1u) * 19349663u};
+  const U hz[2] = {(iz * 83492791u) ^ salt, ((iz + 1u) * 83492791u) ^ salt};
+  R n[8];
+  Vec g[8];
+  ORB_UNROLL
   for (int c = 0; c < 8; ++c) {
     const int dx = c & 1, dy = (c >> 1) & 1, dz = (c >> 2) & 1;
-    g[c] = noiseGradient(mix32(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
+    g[c] = noiseGradient(util::mix32Of(hx[dx] ^ hy[dy] ^ hz[dz]) & 15u);
     n[c] = g[c].x * (fx - static_cast<float>(dx)) + g[c].y * (fy - static_cast<float>(dy)) +
            g[c].z * (fz - static_cast<float>(dz));
   }
   // Trilinear blend of the corner values; the gradient is the blend of the
   // corner gradients plus the blend weights' slopes times the values.
-  const float k0 = n[0], k1 = n[1] - n[0], k2 = n[2] - n[0], k3 = n[4] - n[0];
-  const float k4 = n[3] - n[2] - n[1] + n[0], k5 = n[6] - n[4] - n[2] + n[0], k6 = n[5] - n[4] - n[1] + n[0];
-  const float k7 = n[7] - n[6] - n[5] - n[3] + n[4] + n[2] + n[1] - n[0];
-  NoiseSample s;
+  const R k0 = n[0], k1 = n[1] - n[0], k2 = n[2] - n[0], k3 = n[4] - n[0];
+  const R k4 = n[3] - n[2] - n[1] + n[0], k5 = n[6] - n[4] - n[2] + n[0], k6 = n[5] - n[4] - n[1] + n[0];
+  const R k7 = n[7] - n[6] - n[5] - n[3] + n[4] + n[2] + n[1] - n[0];
+  NoiseSampleOf<R> s;
   s.value = k0 + k1 * u + k2 * v + k3 * w + k4 * u * v + k5 * v * w + k6 * w * u + k7 * u * v * w;
-  orb::Vec blend{0, 0, 0};
-  const float uvw[8] = {(1 - u) * (1 - v) * (1 - w), u * (1 - v) * (1 - w), (1 - u) * v * (1 - w), u * v * (1 - w),
-                        (1 - u) * (1 - v) * w,       u * (1 - v) * w,       (1 - u) * v * w,       u * v * w};
+  Vec blend(orb::Vec{0, 0, 0});
+  const R uvw[8] = {(1.f - u) * (1.f - v) * (1.f - w), u * (1.f - v) * (1.f - w), (1.f - u) * v * (1.f - w),
+                    u * v * (1.f - w),                 (1.f - u) * (1.f - v) * w, u * (1.f - v) * w,
+                    (1.f - u) * v * w,                 u * v * w};
+  ORB_UNROLL
   for (int c = 0; c < 8; ++c) blend += g[c] * uvw[c];
   s.gradient = {blend.x + du * (k1 + k4 * v + k6 * w + k7 * v * w),
                 blend.y + dv * (k2 + k5 * w + k4 * u + k7 * w * u),
@@ -142,7 +155,7 @@ ORB_HD inline NoiseSample gradientNoise(orb::Vec q, std::uint32_t salt) {
 // lattice, gradients and fade as gradientNoise, at a third of the work.
 // R is float or a pack of floats.
 template <class R>
-ORB_HD inline R gradientNoiseValue(util::lanes::VecOf<R> q, std::uint32_t salt) {
+ORB_HD ORB_ALWAYS_INLINE R gradientNoiseValue(util::lanes::VecOf<R> q, std::uint32_t salt) {
   namespace lanes = util::lanes;
   using U = lanes::UintOf<R>;
   const R fx0 = lanes::floor(q.x), fy0 = lanes::floor(q.y), fz0 = lanes::floor(q.z);
@@ -169,24 +182,28 @@ ORB_HD inline R gradientNoiseValue(util::lanes::VecOf<R> q, std::uint32_t salt) 
 }
 
 // Adds the curl-noise potential and its curl at p, time tau, to psi and v.
-ORB_HD inline void addCurlNoise(const Params& P, orb::Vec p, float tau, orb::Vec& psi, orb::Vec& v) {
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE void addCurlNoise(const Params& P, util::lanes::VecOf<R> p, R tau, util::lanes::VecOf<R>& psi,
+                                util::lanes::VecOf<R>& v) {
+  namespace lanes = util::lanes;
+  using Vec = lanes::VecOf<R>;
   if (P.curlStrength == 0.f || P.curlOctaves < 1) return;
   const float f = P.curlScale / P.radius;
-  const float theta = 6.283185307f * tau / fmaxf(P.loopSeconds, 0.01f);
+  const R theta = 6.283185307f * tau / fmaxf(P.loopSeconds, 0.01f);
   const float e = P.curlEvolve * 0.159155f;
-  const orb::Vec drift{e * cosf(theta), e * sinf(theta), 0.f};
-  orb::Vec np{0, 0, 0}, nv{0, 0, 0};
+  const Vec drift{e * lanes::cos(theta), e * lanes::sin(theta), R(0.f)};
+  Vec np(orb::Vec{0, 0, 0}), nv(orb::Vec{0, 0, 0});
   float a = 1.f, m = 1.f, amplitudeSum = 0.f;
   const std::uint32_t seedSalt = 3u * static_cast<std::uint32_t>(P.seed);
   for (int o = 0; o < P.curlOctaves; ++o) {
-    const orb::Vec q = (p * f + drift) * m;
+    const Vec q = (p * f + drift) * m;
     const std::uint32_t salt = 101u * static_cast<std::uint32_t>(o) + seedSalt;
-    const NoiseSample nx = gradientNoise(q + orb::Vec{31.4f, 0, 0}, salt + 11u);
-    const NoiseSample ny = gradientNoise(q + orb::Vec{0, 47.2f, 0}, salt + 23u);
-    const NoiseSample nz = gradientNoise(q + orb::Vec{0, 0, 59.7f}, salt + 37u);
-    np += orb::Vec{nx.value, ny.value, nz.value} * a;
+    const NoiseSampleOf<R> nx = gradientNoise<R>(q + Vec(orb::Vec{31.4f, 0, 0}), salt + 11u);
+    const NoiseSampleOf<R> ny = gradientNoise<R>(q + Vec(orb::Vec{0, 47.2f, 0}), salt + 23u);
+    const NoiseSampleOf<R> nz = gradientNoise<R>(q + Vec(orb::Vec{0, 0, 59.7f}), salt + 37u);
+    np += Vec{nx.value, ny.value, nz.value} * a;
     const float k = a * m * f;
-    nv += orb::Vec{nz.gradient.y - ny.gradient.z, nx.gradient.z - nz.gradient.x, ny.gradient.x - nx.gradient.y} * k;
+    nv += Vec{nz.gradient.y - ny.gradient.z, nx.gradient.z - nz.gradient.x, ny.gradient.x - nx.gradient.y} * k;
     amplitudeSum += a;
     a *= 0.5f;
     m *= 2.03f;

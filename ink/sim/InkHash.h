@@ -28,7 +28,7 @@ ORB_HD inline std::uint32_t indexHash(std::int64_t g) {
 
 #if !defined(__CUDACC__)
 // The index hash of each lane of a pack of items first + i.
-inline util::lanes::Uints indexHash(std::int64_t first, gpu::LaneItems i) {
+ORB_ALWAYS_INLINE util::lanes::Uints indexHash(std::int64_t first, gpu::LaneItems i) {
   return util::lanes::gatherUints([&](int l) { return indexHash(first + gpu::laneItem(i, l)); });
 }
 #endif

@@ -33,28 +33,34 @@ constexpr std::uint32_t kCentreZ = 0x52DCE729u, kCentrePhi = 0x6B43A9B5u, kCentr
 constexpr std::uint32_t kSize = 0x1D8E4E27u;
 }  // namespace salt
 
-// Where particle population and cycle stand at one time.
-struct CycleTime {
-  float local;  // seconds since the particle's cycle start
-  float start;  // the cycle start in the field's time
-  float fade;   // loop cross-fade weight
+// Where particle population and cycle stand at one time (R: float, or a
+// pack of floats for one particle per lane).
+template <class R>
+struct CycleTimeOf {
+  R local;  // seconds since the particle's cycle start
+  R start;  // the cycle start in the field's time
+  R fade;   // loop cross-fade weight
 };
+using CycleTime = CycleTimeOf<float>;
 
 // The loop's two half-populations: particles with an odd index hash run half
 // a period behind, so their cross-fades add to a constant weight.
-ORB_HD inline CycleTime cycleTime(const Params& P, std::uint32_t h, float t) {
-  if (!P.loop) return {fmaxf(t - P.startTime, 0.f), P.startTime, 1.f};
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE CycleTimeOf<R> cycleTime(const Params& P, util::lanes::UintOf<R> h, float t) {
+  namespace lanes = util::lanes;
+  if (!P.loop) return {R(fmaxf(t - P.startTime, 0.f)), R(P.startTime), R(1.f)};
   const float L = fmaxf(P.loopSeconds, 0.1f);
-  const float shift = (h & 1u) ? 0.5f * L : 0.f;
-  const float u = t + shift;
-  const float local = u - L * floorf(u / L);
-  const float s = sinf(util::kPi * local / L);
+  const R shift = lanes::select((h & 1u) != 0u, R(0.5f * L), R(0.f));
+  const R u = t + shift;
+  const R local = u - L * lanes::floor(u / L);
+  const R s = lanes::sin(util::kPi * local / L);
   // The cycle start, L floor(u / L) - shift, enters the field only through
   // functions of period L, so it is taken in the first cycle: one loop later
   // every particle retraces the same path exactly.
-  const float start = fmaxf(P.loopSeconds, 0.01f) == L ? -shift : L * floorf(u / L) - shift;
+  const R start = fmaxf(P.loopSeconds, 0.01f) == L ? -shift : L * lanes::floor(u / L) - shift;
   return {local, start, s * s};
 }
+ORB_HD inline CycleTime cycleTime(const Params& P, std::uint32_t h, float t) { return cycleTime<float>(P, h, t); }
 
 // Seed base of the particle's population.
 ORB_HD inline std::uint32_t seedBase(const Params& P, std::uint32_t h) {
@@ -64,7 +70,7 @@ ORB_HD inline std::uint32_t seedBase(const Params& P, std::uint32_t h) {
 
 // The draws below take R = float, or a pack of floats for one draw per lane.
 template <class R>
-ORB_HD inline util::lanes::VecOf<R> unitDirection(R uz, R uphi) {
+ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> unitDirection(R uz, R uphi) {
   namespace lanes = util::lanes;
   const R z = 2.f * uz - 1.f, phi = kTwoPi * uphi;
   const R r = lanes::sqrt(lanes::max(1.f - z * z, R(0.f)));
@@ -74,14 +80,15 @@ ORB_HD inline util::lanes::VecOf<R> unitDirection(R uz, R uphi) {
 ORB_HD inline orb::Vec unitBallPoint(float uz, float uphi, float ur) { return unitDirection(uz, uphi) * cbrtf(ur); }
 
 template <class R>
-ORB_HD inline R standardNormal(R u, R v) {
+ORB_HD ORB_ALWAYS_INLINE R standardNormal(R u, R v) {
   namespace lanes = util::lanes;
   return lanes::sqrt(-2.f * lanes::log(lanes::max(u, R(1e-7f)))) * lanes::cos(kTwoPi * v);
 }
 
-ORB_HD inline orb::Vec pullInside(orb::Vec p, float limit) {
-  const float len = length(p);
-  return len > limit ? p * (limit / len) : p;
+template <class Vec>
+ORB_HD ORB_ALWAYS_INLINE Vec pullInside(const Vec& p, float limit) {
+  const auto len = length(p);
+  return util::lanes::select(len > limit, p * (limit / len), p);
 }
 
 struct Seed {

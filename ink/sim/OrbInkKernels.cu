@@ -1,19 +1,39 @@
 #include "ink/sim/OrbInkKernels.h"
 
+#include "gpu/LaneLaunch.h"
 #include "gpu/Launch.h"
 #include "ink/sim/TriangleDistance.h"
 
 namespace ink {
+namespace {
+
+// Ink particles first + i from t0 to t1, one per item or one per lane.
+struct AdvanceBody {
+  Params P;
+  FlowInputs inputs;
+  orb::Vec* positions;
+  float* weights;
+  std::int64_t first;
+  float t0, t1;
+  bool hasState;
+
+  template <class I>
+  ORB_HD void operator()(I i) const {
+    using R = gpu::LaneNumber<I>;
+    using Vec = util::lanes::VecOf<R>;
+    const Vec stored = hasState ? Vec(gpu::get(positions, i)) : Vec(orb::Vec{0, 0, 0});
+    const ParticleOf<R> p = advanceParticle<R>(P, inputs, stored, indexHash(first, i), t0, t1, hasState);
+    gpu::put(positions, i, p.position);
+    gpu::put(weights, i, p.weight);
+  }
+};
+
+}  // namespace
 
 gpu::Status advanceKernel(const Params& params, FlowInputs inputs, orb::Vec* positions, float* weights,
                           std::int64_t first, std::int64_t count, float t0, float t1, bool hasState) {
-  const Params P = params;
-  return gpu::forEach("ink::advanceKernel", count, [=] ORB_HD(std::int64_t i) {
-    const Particle p = advanceParticle(P, inputs, hasState ? positions[i] : orb::Vec{0, 0, 0}, first + i, t0, t1,
-                                       hasState);
-    positions[i] = p.position;
-    weights[i] = p.weight;
-  });
+  return gpu::forEachLanes("ink::advanceKernel", count,
+                           AdvanceBody{params, inputs, positions, weights, first, t0, t1, hasState});
 }
 
 gpu::Status restKernel(const Params& params, FlowInputs inputs, orb::Vec* rest, std::int64_t first,

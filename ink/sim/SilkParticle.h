@@ -35,7 +35,7 @@ struct SilkPoint {
 // The folds' height in [-1, 1]: octaves of gradient noise over texture space
 // whose sampling point circles once per loop, so a looping animation repeats.
 template <class R>
-ORB_HD inline R silkWrinkle(const SilkParams& P, R u, R v) {
+ORB_HD ORB_ALWAYS_INLINE R silkWrinkle(const SilkParams& P, R u, R v) {
   if (P.wrinkleOctaves <= 0) return R(0.f);
   const float phi = 6.283185307f * P.loopPhase;
   const R U = P.wrinkleScale * u + 0.4f * cosf(phi);
@@ -55,7 +55,7 @@ ORB_HD inline R silkWrinkle(const SilkParams& P, R u, R v) {
 
 // The particle whose index hashes to h (ink::indexHash).
 template <class R>
-ORB_HD inline SilkPoint<R> silkParticle(const SilkParams& P, const SilkTri* tris, const GuidedPick& pick,
+ORB_HD ORB_ALWAYS_INLINE SilkPoint<R> silkParticle(const SilkParams& P, const SilkTri* tris, const GuidedPick& pick,
                                         util::lanes::UintOf<R> h) {
   namespace lanes = util::lanes;
   using Vec = lanes::VecOf<R>;

@@ -25,17 +25,17 @@ TEST(FlowField, NoiseGradientIsTheDerivativeOfTheValueAndCornersAreZero) {
   const double h = 1e-3;
   for (int i = 0; i < 200; ++i) {
     const orb::Vec q{u(rng), u(rng), u(rng)};
-    const auto s = ink::gradientNoise(q, 1234u + i);
+    const auto s = ink::gradientNoise<float>(q, 1234u + i);
     const orb::Vec axes[3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     const float grad[3] = {s.gradient.x, s.gradient.y, s.gradient.z};
     for (int a = 0; a < 3; ++a) {
-      const double fd = (ink::gradientNoise(q + axes[a] * float(h), 1234u + i).value -
-                         ink::gradientNoise(q - axes[a] * float(h), 1234u + i).value) / (2 * h);
+      const double fd = (ink::gradientNoise<float>(q + axes[a] * float(h), 1234u + i).value -
+                         ink::gradientNoise<float>(q - axes[a] * float(h), 1234u + i).value) / (2 * h);
       EXPECT_NEAR(grad[a], fd, 2e-2) << "axis " << a << " at sample " << i;
     }
     EXPECT_LE(std::fabs(s.value), 1.5f);
   }
-  EXPECT_EQ(ink::gradientNoise({3, -2, 5}, 99u).value, 0.f);
+  EXPECT_EQ(ink::gradientNoise<float>({3, -2, 5}, 99u).value, 0.f);
 }
 
 TEST(FlowField, VelocityIsDivergenceFreeAwayFromTheWall) {

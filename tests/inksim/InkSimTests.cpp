@@ -65,14 +65,19 @@ TEST_F(InkSimTest, SameRecordSamePositionsAndThePoolMatchesOneThread) {
   const State a = fresh(0.6f), b = fresh(0.6f);
   expectSame(a, b);
   // The same particles advanced one by one on this thread: the resident
-  // engine seeds to the last quarter second, then steps on.
+  // engine seeds to the last quarter second, then steps on. The pool runs
+  // eight particles per instruction, whose exponential, sine and cosine are
+  // within two units in the last place of the platform's; over these six
+  // steps the difference stays below two millionths of the radius.
   const ink::FlowInputs inputs{track.data(), nullptr, nullptr};
+  float worst = 0.f;
   for (std::int64_t g = 0; g < params.count; g += 97) {
     const ink::Particle seeded = ink::advanceParticle(params, inputs, {}, g, 0.5f, 0.5f, false);
     const ink::Particle p = ink::advanceParticle(params, inputs, seeded.position, g, 0.5f, 0.6f, true);
-    ASSERT_EQ(a.positions[g], p.position) << g;
-    ASSERT_EQ(a.weights[g], p.weight) << g;
+    worst = std::max(worst, length(a.positions[g] - p.position));
+    ASSERT_NEAR(a.weights[g], p.weight, 1e-6f) << g;
   }
+  EXPECT_LT(worst, 2e-6f * params.radius);  // 0.3e-6 measured
   // The particles moved and stayed inside the sphere.
   int moved = 0;
   for (std::int64_t g = 0; g < params.count; ++g) {

@@ -132,4 +132,25 @@ TEST(LaneArithmetic, SineAndCosineWithinTheirBoundsAndThePlatformsBeyond) {
   EXPECT_NEAR(s[6], std::sin(1.0), 1e-7);
 }
 
+TEST(LaneArithmetic, ExponentialWithinOneUlpOverTheNormalRange) {
+  std::mt19937 random(5);
+  std::uniform_real_distribution<float> normal(-87.3f, 88.7f), flow(-14.f, 0.f);
+  double worst = 0.;
+  for (int pack = 0; pack < 200000; ++pack) {
+    lanes::Floats x;
+    for (int l = 0; l < lanes::kLanes; ++l) x.v[l] = pack % 2 ? normal(random) : flow(random);
+    const lanes::Floats y = lanes::exp(x);
+    for (int l = 0; l < lanes::kLanes; ++l) worst = std::max(worst, ulps(y.v[l], std::exp(double{x.v[l]})));
+  }
+  EXPECT_LE(worst, 1.0);
+  const lanes::Floats special = lanes::exp(packOf({0.f, -100.f, 100.f, kNaN, 88.72f, -kInf, kInf, 1.f}));
+  EXPECT_EQ(special[0], 1.f);
+  EXPECT_EQ(special[1], 0.f);
+  EXPECT_EQ(special[2], kInf);
+  EXPECT_TRUE(std::isnan(special[3]));
+  EXPECT_LE(ulps(special[4], std::exp(double{88.72f})), 1.0);
+  EXPECT_EQ(special[5], 0.f);
+  EXPECT_EQ(special[6], kInf);
+}
+
 }  // namespace
