@@ -51,18 +51,21 @@ ORB_HD ORB_ALWAYS_INLINE void put(util::Vec* out, std::int64_t i, util::Vec v) {
 
 #if !defined(__CUDACC__)
 
-// Items first .. first + count - 1, count in [1, kLanes]; lanes past count
-// compute on copies of the last item and are never written.
+// Items first + 2 l for lanes l < count, count in [1, kLanes]: a pack takes
+// every other item of a block of 2 kLanes, so items of one index parity (the
+// ink's two loop populations, whose steps differ) share a pack. Lanes past
+// count compute on copies of the last item and are never written.
 struct LaneItems {
   std::int64_t first;
   int count;
 };
+constexpr int kLaneStride = 2;
 
 ORB_ALWAYS_INLINE void put(float* out, LaneItems i, const util::lanes::Floats& v) {
-  for (int l = 0; l < i.count; ++l) out[i.first + l] = v.v[l];
+  for (int l = 0; l < i.count; ++l) out[i.first + kLaneStride * l] = v.v[l];
 }
 ORB_ALWAYS_INLINE void put(util::Vec* out, LaneItems i, const util::lanes::FloatsVec& v) {
-  for (int l = 0; l < i.count; ++l) out[i.first + l] = lane(v, l);
+  for (int l = 0; l < i.count; ++l) out[i.first + kLaneStride * l] = lane(v, l);
 }
 
 template <>
@@ -71,7 +74,9 @@ struct LaneNumberOf<LaneItems> {
 };
 
 // The item of each lane (the last valid one for lanes past count).
-ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) { return i.first + std::min(l, i.count - 1); }
+ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) {
+  return i.first + kLaneStride * std::min(l, i.count - 1);
+}
 
 ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
   return util::lanes::gatherVecs([&](int l) { return in[laneItem(i, l)]; });
@@ -80,11 +85,15 @@ ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
 namespace detail {
 // The loop over packs, compiled into one function per level with the body
 // inlined whole (flatten), so each level's copy uses its own instructions.
+// Blocks of 2 kLanes items: the even-offset items, then the odd ones.
+constexpr std::int64_t kLaneBlock = kLaneStride * util::lanes::kLanes;
 template <class Body>
 ORB_ALWAYS_INLINE void lanesLoop(const Body& body, std::int64_t begin, std::int64_t end) {
-  constexpr int kLanes = util::lanes::kLanes;
-  for (std::int64_t i = begin; i < end; i += kLanes)
-    body(LaneItems{i, static_cast<int>(std::min<std::int64_t>(kLanes, end - i))});
+  for (std::int64_t b = begin; b < end; b += kLaneBlock) {
+    const auto n = static_cast<int>(std::min(kLaneBlock, end - b));
+    body(LaneItems{b, (n + 1) / 2});
+    if (n > 1) body(LaneItems{b + 1, n / 2});
+  }
 }
 template <class Body>
 __attribute__((target("arch=x86-64-v4"), flatten)) void lanesV4(const Body& body, std::int64_t b, std::int64_t e) {
@@ -123,10 +132,10 @@ template <class Body>
 Status forEachLanes(const char* name, std::int64_t count, const Body& body, Stream stream = nullptr) {
   (void)stream;
   if (count <= 0) return Success;
-  constexpr std::int64_t kLanes = util::lanes::kLanes;
-  // Slices of whole packs, so every pack but the last is full.
-  detail::parallelFor(name, (count + kLanes - 1) / kLanes, [&body, count](std::int64_t begin, std::int64_t end) {
-    detail::runLanes(body, begin * kLanes, std::min(end * kLanes, count));
+  constexpr std::int64_t kBlock = detail::kLaneBlock;
+  // Slices of whole blocks, so every pack but the last two is full.
+  detail::parallelFor(name, (count + kBlock - 1) / kBlock, [&body, count](std::int64_t begin, std::int64_t end) {
+    detail::runLanes(body, begin * kBlock, std::min(end * kBlock, count));
   });
   return detail::launchStatus();
 }
