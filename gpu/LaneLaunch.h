@@ -51,21 +51,22 @@ ORB_HD ORB_ALWAYS_INLINE void put(util::Vec* out, std::int64_t i, util::Vec v) {
 
 #if !defined(__CUDACC__)
 
-// Items first + 2 l for lanes l < count, count in [1, kLanes]: a pack takes
-// every other item of a block of 2 kLanes, so items of one index parity (the
-// ink's two loop populations, whose steps differ) share a pack. Lanes past
-// count compute on copies of the last item and are never written.
+// Items first + stride l for lanes l < count, count in [1, kLanes]. With
+// stride 2 a pack takes every other item of a block of 2 kLanes, so items of
+// one index parity (the ink's two loop populations, whose steps differ)
+// share a pack; with stride 1 a pack is a run of items. Lanes past count
+// compute on copies of the last item and are never written.
 struct LaneItems {
   std::int64_t first;
   int count;
+  int stride;
 };
-constexpr int kLaneStride = 2;
 
 ORB_ALWAYS_INLINE void put(float* out, LaneItems i, const util::lanes::Floats& v) {
-  for (int l = 0; l < i.count; ++l) out[i.first + kLaneStride * l] = v.v[l];
+  for (int l = 0; l < i.count; ++l) out[i.first + i.stride * l] = v.v[l];
 }
 ORB_ALWAYS_INLINE void put(util::Vec* out, LaneItems i, const util::lanes::FloatsVec& v) {
-  for (int l = 0; l < i.count; ++l) out[i.first + kLaneStride * l] = lane(v, l);
+  for (int l = 0; l < i.count; ++l) out[i.first + i.stride * l] = lane(v, l);
 }
 
 template <>
@@ -75,7 +76,7 @@ struct LaneNumberOf<LaneItems> {
 
 // The item of each lane (the last valid one for lanes past count).
 ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) {
-  return i.first + kLaneStride * std::min(l, i.count - 1);
+  return i.first + i.stride * std::min(l, i.count - 1);
 }
 
 ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
@@ -85,57 +86,82 @@ ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
 namespace detail {
 // The loop over packs, compiled into one function per level with the body
 // inlined whole (flatten), so each level's copy uses its own instructions.
-// Blocks of 2 kLanes items: the even-offset items, then the odd ones.
-constexpr std::int64_t kLaneBlock = kLaneStride * util::lanes::kLanes;
-template <class Body>
+// Blocks of Stride kLanes items: with stride 2 the even-offset items, then
+// the odd ones.
+template <int Stride, class Body>
 ORB_ALWAYS_INLINE void lanesLoop(const Body& body, std::int64_t begin, std::int64_t end) {
-  for (std::int64_t b = begin; b < end; b += kLaneBlock) {
-    const auto n = static_cast<int>(std::min(kLaneBlock, end - b));
-    body(LaneItems{b, (n + 1) / 2});
-    if (n > 1) body(LaneItems{b + 1, n / 2});
+  constexpr std::int64_t kBlock = Stride * util::lanes::kLanes;
+  for (std::int64_t b = begin; b < end; b += kBlock) {
+    const auto n = static_cast<int>(std::min(kBlock, end - b));
+    for (int s = 0; s < Stride && s < n; ++s) body(LaneItems{b + s, (n - s + Stride - 1) / Stride, Stride});
   }
 }
 template <class Body>
+__attribute__((target("arch=x86-64-v4"), flatten)) void callV4(const Body& body) {
+  body();
+}
+template <class Body>
+__attribute__((target("arch=x86-64-v3"), flatten)) void callV3(const Body& body) {
+  body();
+}
+template <class Body>
+__attribute__((flatten)) void callBaseline(const Body& body) {
+  body();
+}
+template <int Stride, class Body>
 __attribute__((target("arch=x86-64-v4"), flatten)) void lanesV4(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop(body, b, e);
+  lanesLoop<Stride>(body, b, e);
 }
-template <class Body>
+template <int Stride, class Body>
 __attribute__((target("arch=x86-64-v3"), flatten)) void lanesV3(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop(body, b, e);
+  lanesLoop<Stride>(body, b, e);
 }
-template <class Body>
+template <int Stride, class Body>
 __attribute__((flatten)) void lanesBaseline(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop(body, b, e);
+  lanesLoop<Stride>(body, b, e);
 }
-template <class Body>
+template <int Stride, class Body>
 void runLanes(const Body& body, std::int64_t begin, std::int64_t end) {
   switch (vectorLevel()) {
-    case VectorLevel::V4: return lanesV4(body, begin, end);
-    case VectorLevel::V3: return lanesV3(body, begin, end);
-    case VectorLevel::Baseline: return lanesBaseline(body, begin, end);
+    case VectorLevel::V4: return lanesV4<Stride>(body, begin, end);
+    case VectorLevel::V3: return lanesV3<Stride>(body, begin, end);
+    case VectorLevel::Baseline: return lanesBaseline<Stride>(body, begin, end);
   }
 }
 }  // namespace detail
+
+// Runs body() compiled for the process's vector level: host loops over packs
+// outside kernels (the CPU cloth solver). The body must be always inlined
+// (`[&]() __attribute__((always_inline)) { ... }`).
+template <class Body>
+void atVectorLevel(const Body& body) {
+  switch (vectorLevel()) {
+    case VectorLevel::V4: return detail::callV4(body);
+    case VectorLevel::V3: return detail::callV3(body);
+    case VectorLevel::Baseline: return detail::callBaseline(body);
+  }
+}
 
 #endif
 
 #if defined(ORB_GPU_BACKEND_CUDA) && defined(__CUDACC__)
 
-template <class Body>
+template <int Stride = 2, class Body>
 Status forEachLanes(const char* name, std::int64_t count, const Body& body, Stream stream = nullptr) {
   return forEach(name, count, body, stream);
 }
 
 #elif !defined(ORB_GPU_BACKEND_CUDA)
 
-template <class Body>
+// Stride 2 (the default) packs items of one parity; stride 1 packs runs.
+template <int Stride = 2, class Body>
 Status forEachLanes(const char* name, std::int64_t count, const Body& body, Stream stream = nullptr) {
   (void)stream;
   if (count <= 0) return Success;
-  constexpr std::int64_t kBlock = detail::kLaneBlock;
-  // Slices of whole blocks, so every pack but the last two is full.
+  constexpr std::int64_t kBlock = Stride * util::lanes::kLanes;
+  // Slices of whole blocks, so only the last block's packs are part-filled.
   detail::parallelFor(name, (count + kBlock - 1) / kBlock, [&body, count](std::int64_t begin, std::int64_t end) {
-    detail::runLanes(body, begin * kBlock, std::min(end * kBlock, count));
+    detail::runLanes<Stride>(body, begin * kBlock, std::min(end * kBlock, count));
   });
   return detail::launchStatus();
 }

@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "gpu/HostParallel.h"
+#include "gpu/LaneLaunch.h"
 #include "orb/ClothStep.h"
 
 namespace orb {
@@ -11,7 +12,24 @@ namespace orb {
 namespace {
 // Below this many particles per thread, synchronising costs more than it saves.
 constexpr int kMinParticlesPerThread = 1024;
+
+// One row's substep in packs of columns, at the process's vector level.
+void stepRowPacked(int start, const ClothBuffers& b, const ClothGrid& grid, const Params& p, float dt, float decay,
+                   const RowDrive& drive, const std::vector<ColumnDrive>& columns) {
+  namespace lanes = util::lanes;
+  gpu::atVectorLevel([&]() __attribute__((always_inline)) {
+    for (int c = 0; c <= grid.across; c += lanes::kLanes) {
+      const int n = std::min(lanes::kLanes, grid.across + 1 - c);
+      const ColumnDrive* at = columns.data() + c;
+      const ColumnDriveOf<lanes::Floats> column{
+          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].envelope; }),
+          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].sinB; }),
+          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].cosB; })};
+      clothStepLanes(start + c, c, n, b, grid, p, dt, decay, drive, column);
+    }
+  });
 }
+}  // namespace
 
 std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const std::vector<Vec>& rest, int threads) {
   const int F = loopFrames(p), S = clothSubsteps(p);
@@ -25,6 +43,9 @@ std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const st
   std::vector<ColumnDrive> columns(static_cast<std::size_t>(grid.across + 1));
   for (int c = 0; c <= grid.across; ++c) columns[c] = columnDrive(grid, p, c);
 
+  // Packs of columns read runs of particles through register permutations,
+  // which plain x86-64 lacks: there one particle at a time is faster.
+  const bool packed = gpu::vectorLevel() != gpu::VectorLevel::Baseline;
   if (threads <= 0) threads = gpu::hostThreadCount();
   threads = std::clamp(std::min(threads, P / kMinParticlesPerThread), 1, rows);
 
@@ -42,7 +63,10 @@ std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const st
           const int veil = row / (grid.along + 1), r = row - veil * (grid.along + 1);
           const RowDrive drive = rowDrive(grid, p, psi, veil, r);
           const int start = row * grid.rowSize();
-          for (int c = 0; c <= grid.across; ++c) clothStep(start + c, b, grid, p, dt, decay, drive, columns[c]);
+          if (packed)
+            stepRowPacked(start, b, grid, p, dt, decay, drive, columns);
+          else
+            for (int c = 0; c <= grid.across; ++c) clothStep(start + c, b, grid, p, dt, decay, drive, columns[c]);
         }
         std::swap(pos, npos);
         std::swap(vel, nvel);

@@ -8,6 +8,8 @@
 #include "gpu/Config.h"
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
+#include "util/LaneMath.h"
+#include "util/LaneVec.h"
 #include "util/Math.h"
 #include "util/Vec.h"
 
@@ -38,11 +40,14 @@ struct RowDrive {
   float wave;   // sin(2 pi cycles a - speed psi + t_k)
 };
 
-// The parts that depend only on the particle's column.
-struct ColumnDrive {
-  float envelope;  // the radial wave's envelope across the band
-  float sinB, cosB;
+// The parts that depend only on the particle's column (R: float, or a pack
+// for one column per lane).
+template <class R>
+struct ColumnDriveOf {
+  R envelope;  // the radial wave's envelope across the band
+  R sinB, cosB;
 };
+using ColumnDrive = ColumnDriveOf<float>;
 
 ORB_HD inline RowDrive rowDrive(const ClothGrid& g, const Params& p, float psi, int veil, int row) {
   RowDrive d;
@@ -72,48 +77,71 @@ struct ClothBuffers {
   Vec* newVel;
 };
 
-// The substep of particle p, with its row's and column's drive; decay is
-// exp(-3 dt).
-ORB_HD inline void clothStep(std::int32_t p, const ClothBuffers& b, const ClothGrid& g, const Params& prm, float dt,
-                             float decay, const RowDrive& drive, const ColumnDrive& column) {
+// Particles q of a buffer, read as the run from `first` when `run` says the
+// lanes' q are first, first + 1, ...
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> clothRead(const util::Vec* a, bool run, std::int32_t first,
+                                                         const util::lanes::IntOf<R>& q) {
+  return run ? util::lanes::vecsRun<R>(a, first) : util::lanes::vecsAt(a, q);
+}
+
+// The substep of the particles p0 + l of one row, columns c0 + l, for the
+// lanes l of R (one particle for R = float), with its row's and its
+// columns' drive; decay is exp(-3 dt). Lanes are masked where they differ:
+// anchors, springs and ring neighbours past the cloth's edge (whose reads
+// fall back to the particle itself).
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, int count, const ClothBuffers& b,
+                                             const ClothGrid& g, const Params& prm, float dt, float decay,
+                                             const RowDrive& drive, const ColumnDriveOf<R>& column) {
+  namespace lanes = util::lanes;
+  using Vec = lanes::VecOf<R>;
+  using I = lanes::IntOf<R>;
   const std::int32_t veilSize = g.veilSize(), rowSize = g.rowSize();
-  const std::int32_t k = p / veilSize, local = p - k * veilSize;
-  const std::int32_t r = local / rowSize, c = local - r * rowSize;
-  const Vec R = b.rest[p], X = b.pos[p], V = b.vel[p];
+  const std::int32_t k = p0 / veilSize, local = p0 - k * veilSize;
+  const std::int32_t r = local / rowSize;
+  const I offset = lanes::laneOffsets<I>(count);  // lanes past count repeat the last particle
+  const I c = c0 + offset, p = p0 + offset;
+  // Whole packs read runs of particles; lanes past an edge read one by one.
+  const bool whole = count == lanes::lanesOf<R>();
+  const Vec Rs = clothRead<R>(b.rest, whole, p0, p), X = clothRead<R>(b.pos, whole, p0, p),
+            V = clothRead<R>(b.vel, whole, p0, p);
   const float rhoMax = 50.f * (1.f - prm.clearance);
 
   // Anchors hold their rest position inside the wall.
-  const bool pinTop = (prm.anchor == 1 || prm.anchor == 2) && c == g.across;
-  const bool pinEnds = (prm.anchor == 0 || prm.anchor == 2) && (r == 0 || r == g.along);
-  if (pinTop || pinEnds) {
-    const float len = length(R);
-    b.newPos[p] = len > rhoMax ? R * (rhoMax / len) : R;
-    b.newVel[p] = {0.f, 0.f, 0.f};
-    return;
-  }
+  const bool pinRow = (prm.anchor == 0 || prm.anchor == 2) && (r == 0 || r == g.along);
+  const auto pinned = lanes::MaskOf<R>(pinRow) | (lanes::MaskOf<R>(prm.anchor == 1 || prm.anchor == 2) & (c == g.across));
+  const R restLen = length(Rs);
+  const Vec pinnedPos = lanes::select(restLen > rhoMax, Rs * (rhoMax / restLen), Rs);
 
   // Springs in their fixed order: four structural, four shear, four bend.
-  Vec f{0.f, 0.f, -prm.gravity};
+  Vec f(Vec(util::Vec{0.f, 0.f, -prm.gravity}));
   constexpr int kSprings = 12;
   constexpr int dr[kSprings] = {-1, 1, 0, 0, -1, -1, 1, 1, -2, 2, 0, 0};
   constexpr int dc[kSprings] = {0, 0, -1, 1, -1, 1, -1, 1, 0, 0, -2, 2};
   const float weights[3] = {prm.stiffness, 0.5625f * prm.stiffness, prm.bendStiffness};
-  const bool springInterior = r >= 2 && r <= g.along - 2 && c >= 2 && c <= g.across - 2;
+  ORB_UNROLL
   for (int s = 0; s < kSprings; ++s) {
-    if (!springInterior) {
-      const int rr = r + dr[s], cc = c + dc[s];
-      if (rr < 0 || rr > g.along || cc < 0 || cc > g.across) continue;
-    }
-    const std::int32_t q = p + dr[s] * rowSize + dc[s];
-    f += weights[s / 4] * ((b.pos[q] - X) - prm.slack * (b.rest[q] - R)) + prm.damping * (b.vel[q] - V);
+    const int rr = r + dr[s];
+    if (rr < 0 || rr > g.along) continue;
+    const auto inside = (c + dc[s] >= I(0)) & (c + dc[s] <= I(g.across));
+    const I q = lanes::select(inside, p + (dr[s] * rowSize + dc[s]), p);
+    const bool run = whole && c0 + dc[s] >= 0 && c0 + count - 1 + dc[s] <= g.across;
+    const std::int32_t first = p0 + dr[s] * rowSize + dc[s];
+    f = lanes::select(inside,
+                      f + (weights[s / 4] * ((clothRead<R>(b.pos, run, first, q) - X) -
+                                             prm.slack * (clothRead<R>(b.rest, run, first, q) - Rs)) +
+                           prm.damping * (clothRead<R>(b.vel, run, first, q) - V)),
+                      f);
   }
 
   const float windScale = prm.wind * prm.motion;
-  const Vec fw{windScale * drive.windX, windScale * drive.windY,
+  const Vec fw{R(windScale * drive.windX), R(windScale * drive.windY),
                windScale * (drive.windSinA * column.cosB + drive.windCosA * column.sinB)};
-  const Vec fr = (prm.stiffness * prm.restHold) * (R - X);
-  const float lenX = length(X);
-  const Vec fs = X * (1.f / (lenX > 1e-12f ? lenX : 1e-12f)) * (drive.wave * prm.waveAmplitude * column.envelope * prm.motion);
+  const Vec fr = (prm.stiffness * prm.restHold) * (Rs - X);
+  const R lenX = length(X);
+  const Vec fs = X * (1.f / lanes::select(lenX > 1e-12f, lenX, R(1e-12f))) *
+                 (drive.wave * prm.waveAmplitude * column.envelope * prm.motion);
 
   Vec vn = (V + dt * (f + fw + fr + fs)) * decay;
   Vec xn = X + dt * vn;
@@ -126,31 +154,38 @@ ORB_HD inline void clothStep(std::int32_t p, const ClothBuffers& b, const ClothG
     constexpr int ringC[kRing] = {-3, -2, -1, 0, 1, 2, 3, -3, 3, -3, 3, -3, 3, -3, 3, -3, 3, -3, -2, -1, 0, 1, 2, 3};
     const float delta = prm.selfCollisionDistance;
     const float delta2 = delta * delta;
-    const bool ringInterior = r >= 3 && r <= g.along - 3 && c >= 3 && c <= g.across - 3;
+    ORB_UNROLL
     for (int s = 0; s < kRing; ++s) {
-      if (!ringInterior) {
-        const int rr = r + ringR[s], cc = c + ringC[s];
-        if (rr < 0 || rr > g.along || cc < 0 || cc > g.across) continue;
-      }
-      const Vec d = xn - b.pos[p + ringR[s] * rowSize + ringC[s]];
-      const float d2 = dot(d, d);
-      if (d2 > 1e-8f && d2 < delta2) {
-        const float dl = sqrtf(d2);
-        xn += d * (0.5f * (delta - dl) / dl);
+      const int rr = r + ringR[s];
+      if (rr < 0 || rr > g.along) continue;
+      const auto inside = (c + ringC[s] >= I(0)) & (c + ringC[s] <= I(g.across));
+      const I q = lanes::select(inside, p + (ringR[s] * rowSize + ringC[s]), p);
+      const bool run = whole && c0 + ringC[s] >= 0 && c0 + count - 1 + ringC[s] <= g.across;
+      const Vec d = xn - clothRead<R>(b.pos, run, p0 + ringR[s] * rowSize + ringC[s], q);
+      const R d2 = dot(d, d);
+      const auto near = inside & (d2 > 1e-8f) & (d2 < delta2);
+      if (lanes::any(near)) {
+        const R dl = lanes::sqrt(d2);
+        xn = lanes::select(near, xn + d * (0.5f * (delta - dl) / dl), xn);
       }
     }
   }
 
-  const float rho = length(xn);
-  const Vec n = xn * (1.f / (rho > 1e-12f ? rho : 1e-12f));
-  if (rho > rhoMax)
-    xn = n * rhoMax;
-  else if (rho < kInnerCore)
-    xn = n * kInnerCore;
-  if (rho < kInnerCore) vn -= n * dot(vn, n);
-  if (rho > rhoMax) vn -= n * dot(vn, n);
-  b.newPos[p] = xn;
-  b.newVel[p] = vn;
+  const R rho = length(xn);
+  const Vec n = xn * (1.f / lanes::select(rho > 1e-12f, rho, R(1e-12f)));
+  const auto outer = rho > rhoMax, inner = rho < kInnerCore;
+  xn = lanes::select(outer, n * rhoMax, lanes::select(inner, n * kInnerCore, xn));
+  vn = lanes::select(inner, vn - n * dot(vn, n), vn);
+  vn = lanes::select(outer, vn - n * dot(vn, n), vn);
+  lanes::putVecs(b.newPos, p, lanes::select(pinned, pinnedPos, xn), count);
+  lanes::putVecs(b.newVel, p, lanes::select(pinned, Vec(util::Vec{0.f, 0.f, 0.f}), vn), count);
+}
+
+// One particle's substep: the device's thread and the edge of a row.
+ORB_HD inline void clothStep(std::int32_t p, const ClothBuffers& b, const ClothGrid& g, const Params& prm, float dt,
+                             float decay, const RowDrive& drive, const ColumnDrive& column) {
+  const std::int32_t local = p % g.veilSize();
+  clothStepLanes<float>(p, local % g.rowSize(), 1, b, g, prm, dt, decay, drive, column);
 }
 
 }  // namespace orb

@@ -15,6 +15,15 @@ struct VecType {
 template <class R>
 using VecOf = typename VecType<R>::type;
 
+// Vectors read at, and written to, an index per lane (the first `count`
+// lanes are written).
+ORB_HD ORB_ALWAYS_INLINE util::Vec vecsAt(const util::Vec* a, std::int32_t i) { return a[i]; }
+ORB_HD ORB_ALWAYS_INLINE void putVecs(util::Vec* out, std::int32_t i, util::Vec v, int) { out[i] = v; }
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE VecOf<R> vecsRun(const util::Vec* a, std::int32_t first) {
+  return a[first];
+}
+
 #if !defined(__CUDACC__)
 
 struct FloatsVec {
@@ -69,6 +78,45 @@ ORB_ALWAYS_INLINE FloatsVec gatherVecs(Read read) {
     r.z.v[l] = v.z;
   }
   return r;
+}
+ORB_ALWAYS_INLINE FloatsVec vecsAt(const util::Vec* a, Ints i) {
+  FloatsVec r;
+  for (int l = 0; l < kLanes; ++l) setLane(r, l, a[i.v[l]]);
+  return r;
+}
+ORB_ALWAYS_INLINE void putVecs(util::Vec* out, Ints i, const FloatsVec& v, int count) {
+  if (count == kLanes && i.v[kLanes - 1] - i.v[0] == kLanes - 1) {  // a run: three stores
+    static_assert(kLanes == 8);
+    using M = raw::Ints;
+    const raw::Floats xy0 = __builtin_shuffle(v.x.v, v.y.v, M{0, 8, 0, 1, 9, 0, 2, 10});
+    const raw::Floats xy1 = __builtin_shuffle(v.x.v, v.y.v, M{0, 3, 11, 0, 4, 12, 0, 5});
+    const raw::Floats xy2 = __builtin_shuffle(v.x.v, v.y.v, M{13, 0, 6, 14, 0, 7, 15, 0});
+    const raw::Floats a = __builtin_shuffle(xy0, v.z.v, M{0, 1, 8, 3, 4, 9, 6, 7});
+    const raw::Floats b = __builtin_shuffle(xy1, v.z.v, M{10, 1, 2, 11, 4, 5, 12, 7});
+    const raw::Floats c = __builtin_shuffle(xy2, v.z.v, M{0, 13, 2, 3, 14, 5, 6, 15});
+    float* f = &out[i.v[0]].x;
+    __builtin_memcpy(f, &a, 32);
+    __builtin_memcpy(f + 8, &b, 32);
+    __builtin_memcpy(f + 16, &c, 32);
+    return;
+  }
+  for (int l = 0; l < count; ++l) out[i.v[l]] = lane(v, l);
+}
+// Eight consecutive vectors a[first], a[first + 1], ...: three loads and a
+// transposition.
+template <>
+ORB_ALWAYS_INLINE FloatsVec vecsRun<Floats>(const util::Vec* a, std::int32_t first) {
+  static_assert(kLanes == 8);
+  using M = raw::Ints;
+  raw::Floats A, B, C;
+  const float* f = &a[first].x;
+  __builtin_memcpy(&A, f, 32);
+  __builtin_memcpy(&B, f + 8, 32);
+  __builtin_memcpy(&C, f + 16, 32);
+  const raw::Floats x = __builtin_shuffle(__builtin_shuffle(A, B, M{0, 3, 6, 9, 12, 15, 0, 0}), C, M{0, 1, 2, 3, 4, 5, 10, 13});
+  const raw::Floats y = __builtin_shuffle(__builtin_shuffle(A, B, M{1, 4, 7, 10, 13, 0, 0, 0}), C, M{0, 1, 2, 3, 4, 8, 11, 14});
+  const raw::Floats z = __builtin_shuffle(__builtin_shuffle(A, B, M{2, 5, 8, 11, 14, 0, 0, 0}), C, M{0, 1, 2, 3, 4, 9, 12, 15});
+  return {Floats(x), Floats(y), Floats(z)};
 }
 
 #endif  // !__CUDACC__

@@ -32,6 +32,17 @@ ORB_HD ORB_ALWAYS_INLINE std::uint32_t asUint(std::int32_t i) { return static_ca
 ORB_HD ORB_ALWAYS_INLINE std::int32_t asInt(std::uint32_t i) { return static_cast<std::int32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE float lane(float x, int) { return x; }
 ORB_HD ORB_ALWAYS_INLINE constexpr bool sameInEveryLane(std::int32_t) { return true; }
+// Items one R holds.
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE constexpr int lanesOf() {
+  return 1;
+}
+
+// 0, 1, ... per lane, the lanes from `count` on repeating count - 1.
+template <class I>
+ORB_HD ORB_ALWAYS_INLINE I laneOffsets(int) {
+  return I(0);
+}
 ORB_HD ORB_ALWAYS_INLINE constexpr std::int32_t firstLane(std::int32_t i) { return i; }
 ORB_HD ORB_ALWAYS_INLINE float gatherAt(const float* base, std::int32_t i) { return base[i]; }
 ORB_HD ORB_ALWAYS_INLINE std::int32_t gatherAt(const std::int32_t* base, std::int32_t i) { return base[i]; }
@@ -130,6 +141,7 @@ ORB_ALWAYS_INLINE Ints& operator+=(Ints& a, Ints b) { return a = a + b; }
 ORB_ALWAYS_INLINE Mask operator<(Ints a, Ints b) { return Mask(a.v < b.v); }
 ORB_ALWAYS_INLINE Mask operator>(Ints a, Ints b) { return Mask(a.v > b.v); }
 ORB_ALWAYS_INLINE Mask operator<=(Ints a, Ints b) { return Mask(a.v <= b.v); }
+ORB_ALWAYS_INLINE Mask operator>=(Ints a, Ints b) { return Mask(a.v >= b.v); }
 ORB_ALWAYS_INLINE Mask operator==(Ints a, Ints b) { return Mask(a.v == b.v); }
 
 ORB_ALWAYS_INLINE Uints operator+(Uints a, Uints b) { return Uints(a.v + b.v); }
@@ -169,6 +181,18 @@ ORB_ALWAYS_INLINE bool any(Mask m) {
 
 ORB_ALWAYS_INLINE bool sameInEveryLane(Ints i) { return !any(!(i == Ints(i.v[0]))); }
 ORB_ALWAYS_INLINE std::int32_t firstLane(Ints i) { return i.v[0]; }
+
+template <>
+ORB_ALWAYS_INLINE constexpr int lanesOf<Floats>() {
+  return kLanes;
+}
+
+template <>
+ORB_ALWAYS_INLINE Ints laneOffsets<Ints>(int count) {
+  static_assert(kLanes == 8);
+  const Ints up(raw::Ints{0, 1, 2, 3, 4, 5, 6, 7});
+  return select(up < Ints(count), up, Ints(count - 1));
+}
 
 ORB_ALWAYS_INLINE Uints asUint(Ints i) { return Uints(reinterpret_cast<raw::Uints>(i.v)); }
 ORB_ALWAYS_INLINE Ints asInt(Uints i) { return Ints(reinterpret_cast<raw::Ints>(i.v)); }

@@ -72,11 +72,15 @@ using ForEach = DeviceTest;
 
 TEST_F(ForEach, LanesWriteEveryItemOnceAndNothingPastTheEnd) {
   for (std::int64_t count : {1, 7, 8, 9, 17, 4095, 40001}) {
-    DeviceArray<float> out(std::vector<float>(count + 9, -1.f));
-    ASSERT_EQ(gpu::forEachLanes("markItems", count, MarkItems{out.data()}), gpu::Success) << count;
-    const std::vector<float> seen = out.toHost();
-    for (std::int64_t i = 0; i < count; ++i) ASSERT_EQ(seen[i], static_cast<float>(i + 1)) << i << " of " << count;
-    for (std::int64_t i = count; i < count + 9; ++i) ASSERT_EQ(seen[i], -1.f) << "written past " << count;
+    for (const bool runs : {false, true}) {
+      DeviceArray<float> out(std::vector<float>(count + 9, -1.f));
+      const gpu::Status status = runs ? gpu::forEachLanes<1>("markRuns", count, MarkItems{out.data()})
+                                      : gpu::forEachLanes("markItems", count, MarkItems{out.data()});
+      ASSERT_EQ(status, gpu::Success) << count;
+      const std::vector<float> seen = out.toHost();
+      for (std::int64_t i = 0; i < count; ++i) ASSERT_EQ(seen[i], static_cast<float>(i + 1)) << i << " of " << count;
+      for (std::int64_t i = count; i < count + 9; ++i) ASSERT_EQ(seen[i], -1.f) << "written past " << count;
+    }
   }
 }
 
