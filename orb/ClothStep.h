@@ -102,8 +102,11 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
   const std::int32_t r = local / rowSize;
   const I offset = lanes::laneOffsets<I>(count);  // lanes past count repeat the last particle
   const I c = c0 + offset, p = p0 + offset;
-  // Whole packs read runs of particles; lanes past an edge read one by one.
-  const bool whole = count == lanes::lanesOf<R>();
+  // Packs read runs of particles where the run lies in the buffers (lanes
+  // past count read the particles after the last, and are never written);
+  // lanes whose neighbour is past the row's edge read one by one.
+  const std::int32_t runEnd = g.particles() - lanes::lanesOf<R>();
+  const bool whole = p0 <= runEnd;
   const Vec Rs = clothRead<R>(b.rest, whole, p0, p), X = clothRead<R>(b.pos, whole, p0, p),
             V = clothRead<R>(b.vel, whole, p0, p);
   const float rhoMax = 50.f * (1.f - prm.clearance);
@@ -126,8 +129,8 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
     if (rr < 0 || rr > g.along) continue;
     const auto inside = (c + dc[s] >= I(0)) & (c + dc[s] <= I(g.across));
     const I q = lanes::select(inside, p + (dr[s] * rowSize + dc[s]), p);
-    const bool run = whole && c0 + dc[s] >= 0 && c0 + count - 1 + dc[s] <= g.across;
     const std::int32_t first = p0 + dr[s] * rowSize + dc[s];
+    const bool run = first >= 0 && first <= runEnd && c0 + dc[s] >= 0 && c0 + count - 1 + dc[s] <= g.across;
     f = lanes::select(inside,
                       f + (weights[s / 4] * ((clothRead<R>(b.pos, run, first, q) - X) -
                                              prm.slack * (clothRead<R>(b.rest, run, first, q) - Rs)) +
@@ -160,8 +163,9 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
       if (rr < 0 || rr > g.along) continue;
       const auto inside = (c + ringC[s] >= I(0)) & (c + ringC[s] <= I(g.across));
       const I q = lanes::select(inside, p + (ringR[s] * rowSize + ringC[s]), p);
-      const bool run = whole && c0 + ringC[s] >= 0 && c0 + count - 1 + ringC[s] <= g.across;
-      const Vec d = xn - clothRead<R>(b.pos, run, p0 + ringR[s] * rowSize + ringC[s], q);
+      const std::int32_t first = p0 + ringR[s] * rowSize + ringC[s];
+      const bool run = first >= 0 && first <= runEnd && c0 + ringC[s] >= 0 && c0 + count - 1 + ringC[s] <= g.across;
+      const Vec d = xn - clothRead<R>(b.pos, run, first, q);
       const R d2 = dot(d, d);
       const auto near = inside & (d2 > 1e-8f) & (d2 < delta2);
       if (lanes::any(near)) {
