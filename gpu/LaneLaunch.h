@@ -14,7 +14,9 @@
 // them in its own registers): helpers on packs are ORB_ALWAYS_INLINE, and
 // kernel code keeps lambdas to scalar arguments and results.
 //
-// A body is a functor with `template <class I> ORB_HD void operator()(I i)`:
+// A body is a functor with `template <class I> ORB_HD ORB_ALWAYS_INLINE void
+// operator()(I i)` (always inlined: the compiler's `flatten` alone does not
+// reliably pull a body into each level's loop):
 // I is std::int64_t for one item, gpu::LaneItems for a pack. It reads its
 // inputs with the lane helpers and writes through gpu::put, which writes
 // the pack's valid lanes only.

@@ -18,7 +18,7 @@ struct AdvanceBody {
   bool hasState;
 
   template <class I>
-  ORB_HD void operator()(I i) const {
+  ORB_HD ORB_ALWAYS_INLINE void operator()(I i) const {
     using R = gpu::LaneNumber<I>;
     using Vec = util::lanes::VecOf<R>;
     const Vec stored = hasState ? Vec(gpu::get(positions, i)) : Vec(orb::Vec{0, 0, 0});

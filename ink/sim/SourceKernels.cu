@@ -19,7 +19,7 @@ struct SilkBody {
   orb::Vec* texture;
 
   template <class I>
-  ORB_HD void operator()(I i) const {
+  ORB_HD ORB_ALWAYS_INLINE void operator()(I i) const {
     using R = gpu::LaneNumber<I>;
     const SilkPoint<R> s = silkParticle<R>(P, triangles, pick, indexHash(first, i));
     gpu::put(positions, i, s.position);

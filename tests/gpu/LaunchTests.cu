@@ -61,7 +61,7 @@ util::lanes::Floats itemMark(gpu::LaneItems i) {
 struct MarkItems {
   float* out;
   template <class I>
-  ORB_HD void operator()(I i) const {
+  ORB_HD ORB_ALWAYS_INLINE void operator()(I i) const {
     gpu::put(out, i, itemMark(i));
   }
 };
