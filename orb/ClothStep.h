@@ -113,7 +113,8 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
 
   // Anchors hold their rest position inside the wall.
   const bool pinRow = (prm.anchor == 0 || prm.anchor == 2) && (r == 0 || r == g.along);
-  const auto pinned = lanes::MaskOf<R>(pinRow) | (lanes::MaskOf<R>(prm.anchor == 1 || prm.anchor == 2) & (c == g.across));
+  const bool pinColumn = prm.anchor == 1 || prm.anchor == 2;
+  const auto pinned = lanes::MaskOf<R>(pinRow) | (lanes::MaskOf<R>(pinColumn) & (c == g.across));
   const R restLen = length(Rs);
   const Vec pinnedPos = lanes::select(restLen > rhoMax, Rs * (rhoMax / restLen), Rs);
 

@@ -32,17 +32,6 @@ ORB_HD ORB_ALWAYS_INLINE std::uint32_t asUint(std::int32_t i) { return static_ca
 ORB_HD ORB_ALWAYS_INLINE std::int32_t asInt(std::uint32_t i) { return static_cast<std::int32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE float lane(float x, int) { return x; }
 ORB_HD ORB_ALWAYS_INLINE constexpr bool sameInEveryLane(std::int32_t) { return true; }
-// Items one R holds.
-template <class R>
-ORB_HD ORB_ALWAYS_INLINE constexpr int lanesOf() {
-  return 1;
-}
-
-// 0, 1, ... per lane, the lanes from `count` on repeating count - 1.
-template <class I>
-ORB_HD ORB_ALWAYS_INLINE I laneOffsets(int) {
-  return I(0);
-}
 ORB_HD ORB_ALWAYS_INLINE constexpr std::int32_t firstLane(std::int32_t i) { return i; }
 ORB_HD ORB_ALWAYS_INLINE float gatherAt(const float* base, std::int32_t i) { return base[i]; }
 ORB_HD ORB_ALWAYS_INLINE std::int32_t gatherAt(const std::int32_t* base, std::int32_t i) { return base[i]; }
@@ -50,6 +39,17 @@ ORB_HD ORB_ALWAYS_INLINE std::int32_t gatherAt(const std::int32_t* base, std::in
 inline std::uint32_t bitsOf(float x) { return __builtin_bit_cast(std::uint32_t, x); }
 inline float fromBits(std::uint32_t b) { return __builtin_bit_cast(float, b); }
 #endif
+
+// Items one R holds.
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE constexpr int lanesOf() {
+  return 1;
+}
+// 0, 1, ... per lane, the lanes from `count` on repeating count - 1.
+template <class I>
+ORB_HD ORB_ALWAYS_INLINE I laneOffsets(int) {
+  return I(0);
+}
 
 template <class R>
 struct Types {

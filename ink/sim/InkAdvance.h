@@ -76,8 +76,9 @@ ORB_HD inline Particle seedLanes(const Params& P, FlowInputs in, std::uint32_t h
 // position at t0 to t1. Lanes whose cycles need fewer steps keep still
 // while the others step.
 template <class R>
-ORB_HD ORB_ALWAYS_INLINE ParticleOf<R> advanceParticle(const Params& P, FlowInputs in, const util::lanes::VecOf<R>& stored,
-                                            util::lanes::UintOf<R> h, float t0, float t1, bool hasState) {
+ORB_HD ORB_ALWAYS_INLINE ParticleOf<R> advanceParticle(const Params& P, FlowInputs in,
+                                                       const util::lanes::VecOf<R>& stored, util::lanes::UintOf<R> h,
+                                                       float t0, float t1, bool hasState) {
   namespace lanes = util::lanes;
   using Vec = lanes::VecOf<R>;
   using I = lanes::IntOf<R>;

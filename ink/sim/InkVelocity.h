@@ -103,8 +103,8 @@ ORB_HD ORB_ALWAYS_INLINE void addVortexTubes(const Params& P, const Tube* track,
 }
 
 template <class R>
-ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> velocity(const Params& P, const Tube* track, const util::lanes::VecOf<R>& p,
-                                             R tau) {
+ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> velocity(const Params& P, const Tube* track,
+                                                        const util::lanes::VecOf<R>& p, R tau) {
   namespace lanes = util::lanes;
   using Vec = lanes::VecOf<R>;
   Vec psi(orb::Vec{0, 0, 0}), v(orb::Vec{0, 0, 0});

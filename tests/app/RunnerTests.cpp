@@ -682,25 +682,38 @@ TEST(RunnerTest, InterruptsCancelThenEndTheRun) {
   std::filesystem::remove_all(dir);
 }
 
-TEST(RunnerTest, EveryVectorLevelGivesTheSameParticleBits) {
-  // The example's ink and silk (packed on the cpu backend) at each level
+TEST(RunnerTest, EveryVectorLevelGivesTheSameParticleAndVeilBits) {
+  // The example's ink and silk and its veil loop (packed on the cpu backend;
+  // the veils by the emulated device and by the CPU solver) at each level
   // the machine may be capped to: the same bytes, so a frame does not depend
   // on the node that renders it.
   const auto dir = std::filesystem::temp_directory_path() / "orbink_vector_levels_test";
   std::filesystem::create_directories(dir);
-  std::vector<std::string> files;
+  auto bytesOf = [](const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  };
+  std::vector<std::string> particles, veils, solverVeils;
   for (const std::string level : {"", "x86-64-v3", "x86-64"}) {
-    const std::string out = (dir / ("p" + level + ".bin")).string();
-    const RunResult r = run((level.empty() ? "" : "ORB_CPU_VECTOR_LEVEL=" + level + " ") + std::string(ORBINK_PATH) +
-                            " --set Ink.renderCount=2000 --set Ink.silkCount=30000 particles " + kExample +
-                            " Ink --frame 4 --out " + out);
+    const std::string runner = (level.empty() ? "" : "ORB_CPU_VECTOR_LEVEL=" + level + " ") + std::string(ORBINK_PATH);
+    const std::string out = (dir / ("p" + level + ".bin")).string(), veil = (dir / ("v" + level)).string();
+    RunResult r = run(runner + " --set Ink.renderCount=2000 --set Ink.silkCount=30000 particles " + kExample +
+                      " Ink --frame 4 --out " + out);
     if (r.err == "orbink: CUDA unavailable\n") GTEST_SKIP() << "no device";
     ASSERT_EQ(r.code, 0) << r.err;
-    std::ifstream in(out, std::ios::binary);
-    files.emplace_back(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    particles.push_back(bytesOf(out));
+    ASSERT_EQ(run(runner + " bake " + kExample + " Orb --out " + veil + "a").code, 0);
+    veils.push_back(bytesOf(veil + "a"));
+    ASSERT_EQ(run(runner + " --set Orb.useCUDA=false bake " + kExample + " Orb --out " + veil + "b").code, 0);
+    solverVeils.push_back(bytesOf(veil + "b"));
   }
-  EXPECT_EQ(files[0].size(), 32000u * 12u);
-  EXPECT_TRUE(files[1] == files[0]);
-  EXPECT_TRUE(files[2] == files[0]);
+  EXPECT_EQ(particles[0].size(), 32000u * 12u);
+  EXPECT_FALSE(veils[0].empty());
+  for (std::size_t k = 1; k < particles.size(); ++k) {
+    EXPECT_TRUE(particles[k] == particles[0]) << k;
+    EXPECT_TRUE(veils[k] == veils[0]) << k;
+    EXPECT_TRUE(solverVeils[k] == veils[0]) << k;
+  }
+  EXPECT_TRUE(solverVeils[0] == veils[0]);
   std::filesystem::remove_all(dir);
 }
