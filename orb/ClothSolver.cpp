@@ -20,12 +20,7 @@ void stepRowPacked(int start, const ClothBuffers& b, const ClothGrid& grid, cons
   gpu::atVectorLevel([&]() __attribute__((always_inline)) {
     for (int c = 0; c <= grid.across; c += lanes::kLanes) {
       const int n = std::min(lanes::kLanes, grid.across + 1 - c);
-      const ColumnDrive* at = columns.data() + c;
-      const ColumnDriveOf<lanes::Floats> column{
-          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].envelope; }),
-          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].sinB; }),
-          lanes::gatherFloats([&](int l) { return at[std::min(l, n - 1)].cosB; })};
-      clothStepLanes(start + c, c, n, b, grid, p, dt, decay, drive, column);
+      clothStepLanes(start + c, c, n, b, grid, p, dt, decay, drive, columnDrives(columns.data(), c, n));
     }
   });
 }
@@ -43,9 +38,7 @@ std::vector<Vec> recordClothCpu(const Params& p, const ClothGrid& grid, const st
   std::vector<ColumnDrive> columns(static_cast<std::size_t>(grid.across + 1));
   for (int c = 0; c <= grid.across; ++c) columns[c] = columnDrive(grid, p, c);
 
-  // Packs of columns read runs of particles through register permutations,
-  // which plain x86-64 lacks: there one particle at a time is faster.
-  const bool packed = gpu::vectorLevel() != gpu::VectorLevel::Baseline;
+  const bool packed = clothStepsInPacks();
   if (threads <= 0) threads = gpu::hostThreadCount();
   threads = std::clamp(std::min(threads, P / kMinParticlesPerThread), 1, rows);
 

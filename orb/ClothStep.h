@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "gpu/LaneLaunch.h"
 #include "orb/ClothGrid.h"
 #include "orb/Params.h"
 #include "util/LaneMath.h"
@@ -77,13 +78,49 @@ struct ClothBuffers {
   Vec* newVel;
 };
 
-// Particles q of a buffer, read as the run from `first` when `run` says the
-// lanes' q are first, first + 1, ...
+// The neighbours at one offset of the lanes' particles: the lanes whose
+// neighbour is on the row, its index per lane (the particle itself where it
+// is not), and whether the lanes' neighbours are the run from `first`.
 template <class R>
-ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> clothRead(const util::Vec* a, bool run, std::int32_t first,
-                                                         const util::lanes::IntOf<R>& q) {
-  return run ? util::lanes::vecsRun<R>(a, first) : util::lanes::vecsAt(a, q);
-}
+struct ClothNeighbours {
+  util::lanes::MaskOf<R> inside;
+  util::lanes::IntOf<R> q;
+  std::int32_t first;
+  bool run;
+
+  ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> read(const util::Vec* a) const {
+    return run ? util::lanes::vecsRun<R>(a, first) : util::lanes::vecsAt(a, q);
+  }
+};
+
+// The lanes' particles p0 + l, columns c0 + l of one row (lanes past count
+// repeat the last), and their neighbours at (dr, dc) rows and columns. Packs
+// read runs of particles where the run lies in the buffers (lanes past count
+// read the particles after the last, and are never written); lanes whose
+// neighbour is past the row's edge read one by one.
+template <class R>
+struct ClothLanes {
+  using I = util::lanes::IntOf<R>;
+  std::int32_t p0, c0;
+  int count;
+  I p, c;
+  std::int32_t rowSize, across, runEnd;
+
+  ORB_HD ORB_ALWAYS_INLINE ClothLanes(const ClothGrid& g, std::int32_t p0_, std::int32_t c0_, int count_)
+      : p0(p0_), c0(c0_), count(count_), rowSize(g.rowSize()), across(g.across),
+        runEnd(g.particles() - util::lanes::lanesOf<R>()) {
+    const I offset = util::lanes::laneOffsets<I>(count);
+    p = p0 + offset;
+    c = c0 + offset;
+  }
+
+  ORB_HD ORB_ALWAYS_INLINE ClothNeighbours<R> at(int dr, int dc) const {
+    const util::lanes::MaskOf<R> inside = (c + dc >= I(0)) & (c + dc <= I(across));
+    const std::int32_t first = p0 + dr * rowSize + dc;
+    const bool run = first >= 0 && first <= runEnd && c0 + dc >= 0 && c0 + count - 1 + dc <= across;
+    return {inside, util::lanes::select(inside, p + (dr * rowSize + dc), p), first, run};
+  }
+};
 
 // The substep of the particles p0 + l of one row, columns c0 + l, for the
 // lanes l of R (one particle for R = float), with its row's and its
@@ -96,25 +133,18 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
                                              const RowDrive& drive, const ColumnDriveOf<R>& column) {
   namespace lanes = util::lanes;
   using Vec = lanes::VecOf<R>;
-  using I = lanes::IntOf<R>;
-  const std::int32_t veilSize = g.veilSize(), rowSize = g.rowSize();
+  const std::int32_t veilSize = g.veilSize();
   const std::int32_t k = p0 / veilSize, local = p0 - k * veilSize;
-  const std::int32_t r = local / rowSize;
-  const I offset = lanes::laneOffsets<I>(count);  // lanes past count repeat the last particle
-  const I c = c0 + offset, p = p0 + offset;
-  // Packs read runs of particles where the run lies in the buffers (lanes
-  // past count read the particles after the last, and are never written);
-  // lanes whose neighbour is past the row's edge read one by one.
-  const std::int32_t runEnd = g.particles() - lanes::lanesOf<R>();
-  const bool whole = p0 <= runEnd;
-  const Vec Rs = clothRead<R>(b.rest, whole, p0, p), X = clothRead<R>(b.pos, whole, p0, p),
-            V = clothRead<R>(b.vel, whole, p0, p);
+  const std::int32_t r = local / g.rowSize();
+  const ClothLanes<R> cloth(g, p0, c0, count);
+  const ClothNeighbours<R> self = cloth.at(0, 0);
+  const Vec Rs = self.read(b.rest), X = self.read(b.pos), V = self.read(b.vel);
   const float rhoMax = 50.f * (1.f - prm.clearance);
 
   // Anchors hold their rest position inside the wall.
   const bool pinRow = (prm.anchor == 0 || prm.anchor == 2) && (r == 0 || r == g.along);
   const bool pinColumn = prm.anchor == 1 || prm.anchor == 2;
-  const auto pinned = lanes::MaskOf<R>(pinRow) | (lanes::MaskOf<R>(pinColumn) & (c == g.across));
+  const auto pinned = lanes::MaskOf<R>(pinRow) | (lanes::MaskOf<R>(pinColumn) & (cloth.c == g.across));
   const R restLen = length(Rs);
   const Vec pinnedPos = lanes::select(restLen > rhoMax, Rs * (rhoMax / restLen), Rs);
 
@@ -128,14 +158,10 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
   for (int s = 0; s < kSprings; ++s) {
     const int rr = r + dr[s];
     if (rr < 0 || rr > g.along) continue;
-    const auto inside = (c + dc[s] >= I(0)) & (c + dc[s] <= I(g.across));
-    const I q = lanes::select(inside, p + (dr[s] * rowSize + dc[s]), p);
-    const std::int32_t first = p0 + dr[s] * rowSize + dc[s];
-    const bool run = first >= 0 && first <= runEnd && c0 + dc[s] >= 0 && c0 + count - 1 + dc[s] <= g.across;
-    f = lanes::select(inside,
-                      f + (weights[s / 4] * ((clothRead<R>(b.pos, run, first, q) - X) -
-                                             prm.slack * (clothRead<R>(b.rest, run, first, q) - Rs)) +
-                           prm.damping * (clothRead<R>(b.vel, run, first, q) - V)),
+    const ClothNeighbours<R> n = cloth.at(dr[s], dc[s]);
+    f = lanes::select(n.inside,
+                      f + (weights[s / 4] * ((n.read(b.pos) - X) - prm.slack * (n.read(b.rest) - Rs)) +
+                           prm.damping * (n.read(b.vel) - V)),
                       f);
   }
 
@@ -162,13 +188,10 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
     for (int s = 0; s < kRing; ++s) {
       const int rr = r + ringR[s];
       if (rr < 0 || rr > g.along) continue;
-      const auto inside = (c + ringC[s] >= I(0)) & (c + ringC[s] <= I(g.across));
-      const I q = lanes::select(inside, p + (ringR[s] * rowSize + ringC[s]), p);
-      const std::int32_t first = p0 + ringR[s] * rowSize + ringC[s];
-      const bool run = first >= 0 && first <= runEnd && c0 + ringC[s] >= 0 && c0 + count - 1 + ringC[s] <= g.across;
-      const Vec d = xn - clothRead<R>(b.pos, run, first, q);
+      const ClothNeighbours<R> n = cloth.at(ringR[s], ringC[s]);
+      const Vec d = xn - n.read(b.pos);
       const R d2 = dot(d, d);
-      const auto near = inside & (d2 > 1e-8f) & (d2 < delta2);
+      const auto near = n.inside & (d2 > 1e-8f) & (d2 < delta2);
       if (lanes::any(near)) {
         const R dl = lanes::sqrt(d2);
         xn = lanes::select(near, xn + d * (0.5f * (delta - dl) / dl), xn);
@@ -182,9 +205,27 @@ ORB_HD ORB_ALWAYS_INLINE void clothStepLanes(std::int32_t p0, std::int32_t c0, i
   xn = lanes::select(outer, n * rhoMax, lanes::select(inner, n * kInnerCore, xn));
   vn = lanes::select(inner, vn - n * dot(vn, n), vn);
   vn = lanes::select(outer, vn - n * dot(vn, n), vn);
-  lanes::putVecs(b.newPos, p, lanes::select(pinned, pinnedPos, xn), count);
-  lanes::putVecs(b.newVel, p, lanes::select(pinned, Vec(util::Vec{0.f, 0.f, 0.f}), vn), count);
+  lanes::putVecs(b.newPos, cloth.p, lanes::select(pinned, pinnedPos, xn), count);
+  lanes::putVecs(b.newVel, cloth.p, lanes::select(pinned, Vec(util::Vec{0.f, 0.f, 0.f}), vn), count);
 }
+
+#if !defined(__CUDACC__)
+// Packs of columns read runs through register permutations, which plain
+// x86-64 lacks: there one particle at a time is faster.
+inline bool clothStepsInPacks() { return gpu::vectorLevel() != gpu::VectorLevel::Baseline; }
+
+// The drives of columns c0 .. c0 + n - 1 as a pack (lanes past n repeat the last).
+ORB_ALWAYS_INLINE ColumnDriveOf<util::lanes::Floats> columnDrives(const ColumnDrive* columns, int c0, int n) {
+  ColumnDriveOf<util::lanes::Floats> pack;
+  for (int l = 0; l < util::lanes::kLanes; ++l) {
+    const ColumnDrive& d = columns[c0 + (l < n ? l : n - 1)];
+    pack.envelope.v[l] = d.envelope;
+    pack.sinB.v[l] = d.sinB;
+    pack.cosB.v[l] = d.cosB;
+  }
+  return pack;
+}
+#endif
 
 // One particle's substep: the device's thread and the edge of a row.
 ORB_HD inline void clothStep(std::int32_t p, const ClothBuffers& b, const ClothGrid& g, const Params& prm, float dt,

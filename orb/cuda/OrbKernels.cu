@@ -33,8 +33,7 @@ struct StepBody {
 
 #if !defined(__CUDACC__)
   ORB_ALWAYS_INLINE void operator()(gpu::LaneItems items) const {
-    namespace lanes = util::lanes;
-    if (gpu::vectorLevel() == gpu::VectorLevel::Baseline) {  // runs need permutations (see ClothSolver.cpp)
+    if (!clothStepsInPacks()) {
       for (int l = 0; l < items.count; ++l) (*this)(items.first + l);
       return;
     }
@@ -44,14 +43,8 @@ struct StepBody {
       const std::int32_t veil = p / grid.veilSize(), local = p - veil * grid.veilSize();
       const std::int32_t row = local / grid.rowSize(), c0 = local - row * grid.rowSize();
       const int n = std::min(end - p, grid.rowSize() - c0);
-      ColumnDriveOf<lanes::Floats> column;
-      for (int l = 0; l < lanes::kLanes; ++l) {
-        const ColumnDrive& d = columns[c0 + std::min(l, n - 1)];
-        column.envelope.v[l] = d.envelope;
-        column.sinB.v[l] = d.sinB;
-        column.cosB.v[l] = d.cosB;
-      }
-      clothStepLanes(p, c0, n, buffers, grid, params, dt, decay, rows[veil * (grid.along + 1) + row], column);
+      clothStepLanes(p, c0, n, buffers, grid, params, dt, decay, rows[veil * (grid.along + 1) + row],
+                     columnDrives(columns, c0, n));
       p += n;
     }
   }
