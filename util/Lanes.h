@@ -40,6 +40,12 @@ inline std::uint32_t bitsOf(float x) { return __builtin_bit_cast(std::uint32_t, 
 inline float fromBits(std::uint32_t b) { return __builtin_bit_cast(float, b); }
 #endif
 
+// x within [lo, hi] (fminf(fmaxf(x, lo), hi), so NaN gives lo).
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE R clamp(R x, float lo, float hi) {
+  return min(max(x, R(lo)), R(hi));
+}
+
 // Items one R holds.
 template <class R>
 ORB_HD ORB_ALWAYS_INLINE constexpr int lanesOf() {

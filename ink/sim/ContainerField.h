@@ -11,7 +11,6 @@
 
 namespace ink {
 
-ORB_HD inline float clampf(float x, float lo, float hi) { return fminf(fmaxf(x, lo), hi); }
 
 // A grid too small to interpolate counts as none.
 ORB_HD inline bool hasGrid(const Params& P) { return P.grid && P.gridRes >= 2 && P.gridCell > 0.f; }
@@ -30,7 +29,7 @@ ORB_HD ORB_ALWAYS_INLINE R sampleGrid(const Params& P, const util::lanes::VecOf<
   I base[3];
   R frac[3], outside(0.f);
   for (int a = 0; a < 3; ++a) {
-    const R gc = lanes::min(lanes::max(g[a], R(0.f)), R(static_cast<float>(res - 1)));
+    const R gc = lanes::clamp(g[a], 0.f, static_cast<float>(res - 1));
     outside += lanes::abs(g[a] - gc);
     base[a] = lanes::truncateToInt(gc);
     base[a] = lanes::select(base[a] > I(res - 2), I(res - 2), base[a]);

@@ -46,7 +46,7 @@ ORB_HD ORB_ALWAYS_INLINE void addVortexTubesShared(const Params& P, const Tube* 
       if (!lanes::any(flows)) continue;
       wa = lanes::exp(-s * s);
     } else if (a.kind == 1) {
-      const R t = lanes::min(lanes::max((dot(p, axis) / P.radius - a.a) / (a.b - a.a + 1e-12f), R(0.f)), R(1.f));
+      const R t = lanes::clamp((dot(p, axis) / P.radius - a.a) / (a.b - a.a + 1e-12f), 0.f, 1.f);
       wa = t * t * (3.f - 2.f * t);
     }
     flows = flows & !(wa < 1e-5f);
@@ -122,7 +122,7 @@ ORB_HD ORB_ALWAYS_INLINE util::lanes::VecOf<R> velocity(const Params& P, const T
   const R x = -containerDistance<R>(P, p) / soft;
   const auto nearWall = x < 1.f;
   if (lanes::any(nearWall)) {
-    const R xc = lanes::min(lanes::max(x, R(0.f)), R(1.f));
+    const R xc = lanes::clamp(x, 0.f, 1.f);
     const R alpha = xc * xc * (3.f - 2.f * xc);
     Vec gradAlpha(orb::Vec{0, 0, 0});
     const auto inside = x > 0.f;
