@@ -86,9 +86,7 @@ ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
 }
 
 namespace detail {
-// The loop over packs, compiled into one function per level with the body
-// inlined whole (flatten), so each level's copy uses its own instructions.
-// Blocks of Stride kLanes items: with stride 2 the even-offset items, then
+// The loop over packs of [begin, end), in blocks of Stride kLanes items: with stride 2 the even-offset items, then
 // the odd ones.
 template <int Stride, class Body>
 ORB_ALWAYS_INLINE void lanesLoop(const Body& body, std::int64_t begin, std::int64_t end) {
@@ -98,6 +96,8 @@ ORB_ALWAYS_INLINE void lanesLoop(const Body& body, std::int64_t begin, std::int6
     for (int s = 0; s < Stride && s < n; ++s) body(LaneItems{b + s, (n - s + Stride - 1) / Stride, Stride});
   }
 }
+// body() compiled once per level with everything it calls inlined (flatten),
+// so each level's copy uses its own instructions.
 template <class Body>
 __attribute__((target("arch=x86-64-v4"), flatten)) void callV4(const Body& body) {
   body();
@@ -110,30 +110,11 @@ template <class Body>
 __attribute__((flatten)) void callBaseline(const Body& body) {
   body();
 }
-template <int Stride, class Body>
-__attribute__((target("arch=x86-64-v4"), flatten)) void lanesV4(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop<Stride>(body, b, e);
-}
-template <int Stride, class Body>
-__attribute__((target("arch=x86-64-v3"), flatten)) void lanesV3(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop<Stride>(body, b, e);
-}
-template <int Stride, class Body>
-__attribute__((flatten)) void lanesBaseline(const Body& body, std::int64_t b, std::int64_t e) {
-  lanesLoop<Stride>(body, b, e);
-}
-template <int Stride, class Body>
-void runLanes(const Body& body, std::int64_t begin, std::int64_t end) {
-  switch (vectorLevel()) {
-    case VectorLevel::V4: return lanesV4<Stride>(body, begin, end);
-    case VectorLevel::V3: return lanesV3<Stride>(body, begin, end);
-    case VectorLevel::Baseline: return lanesBaseline<Stride>(body, begin, end);
-  }
-}
 }  // namespace detail
 
-// Runs body() compiled for the process's vector level: host loops over packs
-// outside kernels (the CPU cloth solver). The body must be always inlined
+// Runs body() compiled for the process's vector level: the kernels' loops
+// over packs, and host loops over packs outside kernels (the CPU cloth
+// solver). The body must be always inlined
 // (`[&]() __attribute__((always_inline)) { ... }`).
 template <class Body>
 void atVectorLevel(const Body& body) {
@@ -143,6 +124,13 @@ void atVectorLevel(const Body& body) {
     case VectorLevel::Baseline: return detail::callBaseline(body);
   }
 }
+
+namespace detail {
+template <int Stride, class Body>
+void runLanes(const Body& body, std::int64_t begin, std::int64_t end) {
+  atVectorLevel([&]() __attribute__((always_inline)) { lanesLoop<Stride>(body, begin, end); });
+}
+}  // namespace detail
 
 #endif
 
