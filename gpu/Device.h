@@ -81,6 +81,13 @@ void failLaunch(int n);
 void failCopy(int n);
 // While set, the device name query fails with ErrorInvalidDevice.
 void setNoDeviceName(bool on);
+// The n-th stream creation from now fails with ErrorMemoryAllocation, the
+// n-th queued clear (memsetAsync) with ErrorInvalidValue, the n-th stream
+// synchronisation with ErrorLaunchFailure (as after a faulting kernel);
+// 0 disarms.
+void failStreamCreate(int n);
+void failAsyncClear(int n);
+void failStreamSynchronize(int n);
 void reset();
 }  // namespace faults
 

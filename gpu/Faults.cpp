@@ -9,6 +9,9 @@ namespace {
 std::atomic<int> allocationsUntilFault{0};  // 0: disarmed
 std::atomic<int> launchesUntilFault{0};
 std::atomic<int> copiesUntilFault{0};
+std::atomic<int> streamCreatesUntilFault{0};
+std::atomic<int> asyncClearsUntilFault{0};
+std::atomic<int> streamSynchronizesUntilFault{0};
 std::atomic<bool> noDevice{false};
 std::atomic<bool> noDeviceName{false};
 
@@ -28,11 +31,17 @@ void faults::setNoDevice(bool on) { noDevice = on; }
 void faults::failLaunch(int n) { launchesUntilFault = n > 0 ? n : 0; }
 void faults::failCopy(int n) { copiesUntilFault = n > 0 ? n : 0; }
 void faults::setNoDeviceName(bool on) { noDeviceName = on; }
+void faults::failStreamCreate(int n) { streamCreatesUntilFault = n > 0 ? n : 0; }
+void faults::failAsyncClear(int n) { asyncClearsUntilFault = n > 0 ? n : 0; }
+void faults::failStreamSynchronize(int n) { streamSynchronizesUntilFault = n > 0 ? n : 0; }
 
 void faults::reset() {
   allocationsUntilFault = 0;
   launchesUntilFault = 0;
   copiesUntilFault = 0;
+  streamCreatesUntilFault = 0;
+  asyncClearsUntilFault = 0;
+  streamSynchronizesUntilFault = 0;
   noDevice = false;
   noDeviceName = false;
 }
@@ -43,5 +52,8 @@ bool detail::allocationFaultDue() { return countDown(allocationsUntilFault); }
 bool detail::launchFaultDue() { return countDown(launchesUntilFault); }
 bool detail::copyFaultDue() { return countDown(copiesUntilFault); }
 bool detail::deviceNameFaultInjected() { return noDeviceName; }
+bool detail::streamCreateFaultDue() { return countDown(streamCreatesUntilFault); }
+bool detail::asyncClearFaultDue() { return countDown(asyncClearsUntilFault); }
+bool detail::streamSynchronizeFaultDue() { return countDown(streamSynchronizesUntilFault); }
 
 }  // namespace gpu

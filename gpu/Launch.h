@@ -26,12 +26,13 @@ __global__ void forEachKernel(Body body, std::int64_t count) {
 }
 
 // `name` labels the launch in the per-kernel counts (gpu/KernelStats.h).
-template <class Body>
+// Threads sets the block size where a kernel wants another than 256.
+template <int Threads = kThreadsPerBlock, class Body>
 Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
   if (count <= 0) return Success;
   detail::recordLaunch(name, 0.0);
-  const std::int64_t blocks = (count + kThreadsPerBlock - 1) / kThreadsPerBlock;
-  forEachKernel<<<static_cast<unsigned>(blocks), kThreadsPerBlock, 0,
+  const std::int64_t blocks = (count + Threads - 1) / Threads;
+  forEachKernel<<<static_cast<unsigned>(blocks), Threads, 0,
                   reinterpret_cast<cudaStream_t>(stream)>>>(body, count);
   return detail::launchStatus();
 }
@@ -45,7 +46,8 @@ void parallelFor(const char* name, std::int64_t count, const std::function<void(
 }
 
 // `name` labels the launch in the per-kernel counts and times (gpu/KernelStats.h).
-template <class Body>
+// The block size means nothing here.
+template <int Threads = kThreadsPerBlock, class Body>
 Status forEach(const char* name, std::int64_t count, Body body, Stream stream = nullptr) {
   (void)stream;
   if (count <= 0) return Success;

@@ -1,6 +1,7 @@
 #include "ink/InkEvaluation.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <new>
 
 #include "host/sdk/Node.h"
@@ -8,6 +9,7 @@
 #include "host/sdk/Types.h"
 #include "ink/InkParams.h"
 #include "ink/InkSimParams.h"
+#include "ink/PlumeGathering.h"
 #include "ink/SilkGathering.h"
 #include "ink/sim/GpuContext.h"
 #include "util/Math.h"
@@ -154,6 +156,37 @@ bool InkEvaluation::addSwirl(IParamBlock2& pb, INode* inkNode, TimeValue t, Eval
   return true;
 }
 
+const PlumeSim* InkEvaluation::plumeEngine(EvalMode mode) const {
+  const auto& slot = modes_[static_cast<int>(mode)];
+  return slot ? &slot->plume : nullptr;
+}
+
+bool InkEvaluation::addWater(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                             std::string& summary, std::string& status) {
+  namespace pid = param;
+  const std::int64_t n = engineCount(pb.GetInt(mode == EvalMode::Render ? pid::plumeCount : pid::plumeViewport, t));
+  if (!pb.GetInt(pid::plumeOn, t) || n <= 0) return true;
+  const PlumeParams params = plumeRecord(pb, t, sceneTiming().fps, n);
+  const ClothTriangles cloth = clothWall(pb, inkNode, t);
+  ModeEngines& e = engines(mode);
+  const std::uint64_t runsBefore = water_.run();
+  if (!e.plume.configure(params, water_, cloth, status) || !e.plume.advance(secondsAt(t), status)) return false;
+  out.add(e.plume.source(), sourceWeight(params.radius, pb.GetFloat(pid::plumeDensity, t), n), kWaterGroup, n);
+
+  const float drag = pb.GetFloat(pid::plumeClothDrag, t);
+  if (cloth && drag > 0.f && out.size() > 1) {
+    const float frame = (secondsAt(t) - params.start) * params.fps;
+    for (std::size_t i = 0; i < out.size(); ++i)
+      if (out.group(i) == kSilkGroup) out.sources[i] = e.drift.wrap(std::move(out.sources[i]), water_, frame, drag);
+  }
+  char part[160];
+  std::snprintf(part, sizeof part, "water ink %lld%s (water max speed %.1f, %.1f s, cloth wall %d cells)",
+                static_cast<long long>(n), water_.run() != runsBefore ? " simulated now" : "",
+                static_cast<double>(water_.maxSpeed()), water_.seconds(), water_.clothWallCells());
+  appendPart(summary, part);
+  return true;
+}
+
 bool InkEvaluation::addPrtInput(IParamBlock2& pb, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
                                 std::string& summary, std::string& status) {
   namespace pid = param;
@@ -190,10 +223,8 @@ bool InkEvaluation::evaluate(IParamBlock2& pb, INode* inkNode, TimeValue t, Eval
     const bool render = mode == EvalMode::Render;
     if (!addSilk(pb, inkNode, t, mode, out, summary, status) || !addSwirl(pb, inkNode, t, mode, out, summary, status))
       return false;
-    // Extension points: the water engine and the assemble wrapper join the
-    // list here, in this order.
-    if (pb.GetInt(pid::plumeOn, t) && pb.GetInt(render ? pid::plumeCount : pid::plumeViewport, t) > 0)
-      appendMissingSource(summary, "water ink");
+    if (!addWater(pb, inkNode, t, mode, out, summary, status)) return false;
+    // Extension point: the assemble wrapper joins the list after PRT input.
     if (!addPrtInput(pb, inkNode, t, mode, out, summary, status)) return false;
     if (render && pb.GetInt(pid::assembleOn, t) && pb.GetFloat(pid::assembleProgress, t) < 1.f)
       appendMissingSource(summary, "assemble");
@@ -238,7 +269,10 @@ std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* in
       const std::vector<float>& xyz = e.prt.input().positions();
       for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) points.emplace_back(xyz[i], xyz[i + 1], xyz[i + 2]);
     }
-    // Extension point: water ink comes last.
+    if (sources.has(kWaterGroup)) {
+      if (!downloadPlume(e.plume, e.plume.count(), more, nullptr, status)) return {};
+      append();
+    }
   } catch (const std::bad_alloc&) {
     status = "not enough system memory for the viewport particles";
     return {};

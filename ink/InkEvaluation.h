@@ -15,6 +15,9 @@
 #include "ink/SwirlGathering.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/InkSim.h"
+#include "ink/sim/PlumeDrift.h"
+#include "ink/sim/PlumeSim.h"
+#include "ink/sim/PlumeWater.h"
 #include "ink/sim/SilkSim.h"
 #include "ink/sim/SwirlSim.h"
 
@@ -78,7 +81,10 @@ class InkEvaluation {
   const PrtInputStage* prtStage(EvalMode mode) const;
   const SilkSim* silkEngine(EvalMode mode) const;
   const SwirlSim* swirlEngine(EvalMode mode) const;
+  const PlumeSim* plumeEngine(EvalMode mode) const;
   const SwirlTrack& swirlTrack() const { return swirlTrack_; }
+  // The water both modes' water-ink particles ride.
+  const PlumeWater& water() const { return water_; }
 
  private:
   struct ModeEngines {
@@ -86,6 +92,8 @@ class InkEvaluation {
     PrtInputStage prt;
     SilkSim silk;
     SwirlSim swirl;
+    PlumeSim plume;
+    PlumeDrift drift;  // the silk moved by the water
     std::int64_t containerBuilds = -1;  // the grid build the ink engine was configured with
   };
   ModeEngines& engines(EvalMode mode);
@@ -95,6 +103,8 @@ class InkEvaluation {
                std::string& summary, std::string& status);
   bool addSwirl(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
                 std::string& summary, std::string& status);
+  bool addWater(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
+                std::string& summary, std::string& status);
   bool addPrtInput(IParamBlock2& block, INode* inkNode, TimeValue t, EvalMode mode, EvaluatedSources& out,
                    std::string& summary, std::string& status);
 
@@ -103,6 +113,7 @@ class InkEvaluation {
   std::vector<Tri> emitters_;
   ContainerState container_;
   SwirlTrack swirlTrack_;
+  PlumeWater water_;
   bool rebuildTrack_ = true;
   bool rebuildSwirl_ = true;
 };

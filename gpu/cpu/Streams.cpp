@@ -32,6 +32,7 @@ Status admit(Stream stream) {
 Status streamCreate(Stream* stream) {
   if (detail::noDeviceInjected()) return detail::recordError(ErrorNoDevice);
   if (stream == nullptr) return detail::recordError(ErrorInvalidValue);
+  if (detail::streamCreateFaultDue()) return detail::recordError(ErrorMemoryAllocation);
   auto* created = new (std::nothrow) StreamState;
   if (created == nullptr || !liveStreams().add(created)) {
     delete created;
@@ -49,7 +50,11 @@ Status streamDestroy(Stream stream) {
   return Success;
 }
 
-Status streamSynchronize(Stream stream) { return admit(stream); }
+Status streamSynchronize(Stream stream) {
+  const Status s = admit(stream);
+  if (s == Success && detail::streamSynchronizeFaultDue()) return detail::recordError(ErrorLaunchFailure);
+  return s;
+}
 
 Status mallocAsync(void** ptr, std::size_t bytes, Stream stream) {
   const Status s = admit(stream);
@@ -63,7 +68,9 @@ Status freeAsync(void* ptr, Stream stream) {
 
 Status memsetAsync(void* ptr, int value, std::size_t bytes, Stream stream) {
   const Status s = admit(stream);
-  return s == Success ? memset(ptr, value, bytes) : s;
+  if (s != Success) return s;
+  if (detail::asyncClearFaultDue()) return detail::recordError(ErrorInvalidValue);
+  return memset(ptr, value, bytes);
 }
 
 Status memcpyAsync(void* dst, const void* src, std::size_t bytes, CopyKind kind, Stream stream) {

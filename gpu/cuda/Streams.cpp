@@ -35,6 +35,7 @@ Status admit(Stream stream) {
 Status streamCreate(Stream* stream) {
   if (detail::noDeviceInjected()) return recordError(ErrorNoDevice);
   if (stream == nullptr) return recordError(ErrorInvalidValue);
+  if (detail::streamCreateFaultDue()) return recordError(ErrorMemoryAllocation);
   cudaStream_t created = nullptr;
   const Status s = fromRuntime(cudaStreamCreate(&created));
   if (s != Success) return s;
@@ -56,7 +57,9 @@ Status streamDestroy(Stream stream) {
 
 Status streamSynchronize(Stream stream) {
   const Status s = admit(stream);
-  return s == Success ? fromRuntime(cudaStreamSynchronize(toRuntime(stream))) : s;
+  if (s != Success) return s;
+  if (detail::streamSynchronizeFaultDue()) return recordError(ErrorLaunchFailure);
+  return fromRuntime(cudaStreamSynchronize(toRuntime(stream)));
 }
 
 Status mallocAsync(void** ptr, std::size_t bytes, Stream stream) {
@@ -77,7 +80,9 @@ Status freeAsync(void* ptr, Stream stream) {
 
 Status memsetAsync(void* ptr, int value, std::size_t bytes, Stream stream) {
   const Status s = admit(stream);
-  return s == Success ? fromRuntime(cudaMemsetAsync(ptr, value, bytes, toRuntime(stream))) : s;
+  if (s != Success) return s;
+  if (detail::asyncClearFaultDue()) return recordError(ErrorInvalidValue);
+  return fromRuntime(cudaMemsetAsync(ptr, value, bytes, toRuntime(stream)));
 }
 
 Status memcpyAsync(void* dst, const void* src, std::size_t bytes, CopyKind kind, Stream stream) {

@@ -11,6 +11,9 @@ bool allocationFaultDue();
 // The same for launches and copies.
 bool launchFaultDue();
 bool copyFaultDue();
+bool streamCreateFaultDue();
+bool asyncClearFaultDue();
+bool streamSynchronizeFaultDue();
 // True while faults::setNoDeviceName(true) is in force.
 bool deviceNameFaultInjected();
 
