@@ -13,6 +13,7 @@
 #include "ink/PrtInputStage.h"
 #include "ink/SimGathering.h"
 #include "ink/SwirlGathering.h"
+#include "ink/sim/AssembleStage.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/InkSim.h"
 #include "ink/sim/SilkSim.h"
@@ -103,6 +104,7 @@ class InkEvaluation {
   std::vector<Tri> emitters_;
   ContainerState container_;
   SwirlTrack swirlTrack_;
+  AssembleStage assemble_;  // render mode only: its wrappers share one output buffer
   bool rebuildTrack_ = true;
   bool rebuildSwirl_ = true;
 };
