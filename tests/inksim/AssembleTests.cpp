@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "AssembleShapes.h"
 #include "gpu/Device.h"
 #include "gpu/DeviceArray.h"
 #include "gpu/FirstError.h"
@@ -25,6 +26,8 @@
 
 namespace {
 
+using inktest::insideShape;
+using inktest::shapeCoordinates;
 using orb::Vec;
 
 constexpr std::int32_t kSeedMix = 42 * 7919 + 13;
@@ -48,22 +51,6 @@ ink::AssembleParams twoShapes(float progress, float spread) {
   P.shape[0] = {{100.f, 20.f, -10.f}, {{12.f, 9.f, 0.f}, {-6.f, 8.f, 0.f}, {0.f, 0.f, 5.f}}, 1};
   P.shape[1] = {{-80.f, 0.f, 30.f}, {{10.f, 0.f, 0.f}, {0.f, 0.f, 20.f}, {0.f, -4.f, 0.f}}, 0};
   return P;
-}
-
-// The point's coordinates along the shape's (orthogonal) half-axes.
-void shapeCoordinates(const ink::AssembleShape& s, Vec p, double u[3]) {
-  for (int k = 0; k < 3; ++k) {
-    const Vec a = s.axis[k];
-    const double d[3] = {double(p.x) - s.centre.x, double(p.y) - s.centre.y, double(p.z) - s.centre.z};
-    u[k] = (d[0] * a.x + d[1] * a.y + d[2] * a.z) / (double(a.x) * a.x + double(a.y) * a.y + double(a.z) * a.z);
-  }
-}
-
-bool inside(const ink::AssembleShape& s, Vec p) {
-  double u[3];
-  shapeCoordinates(s, p, u);
-  if (s.ellipsoid) return u[0] * u[0] + u[1] * u[1] + u[2] * u[2] <= 1.0 + 1e-4;
-  return std::fabs(u[0]) <= 1.0 + 1e-5 && std::fabs(u[1]) <= 1.0 + 1e-5 && std::fabs(u[2]) <= 1.0 + 1e-5;
 }
 
 // Simulated positions spread through the orb.
@@ -116,7 +103,7 @@ TEST_F(AssembleTest, AtProgressZeroEveryParticleSitsInsideItsTargetAndTheTwoShap
     const std::uint64_t g = static_cast<std::uint64_t>(first + i);
     const int target = ink::sourceHash(g, kSeedMix) < 0.5f ? 1 : 0;
     second += target;
-    ASSERT_TRUE(inside(P.shape[target], out[i])) << "particle " << i << " outside shape " << target;
+    ASSERT_TRUE(insideShape(P.shape[target], out[i])) << "particle " << i << " outside shape " << target;
     double u[3];
     shapeCoordinates(P.shape[target], out[i], u);
     for (int k = 0; k < 3; ++k) {
@@ -136,7 +123,7 @@ TEST_F(AssembleTest, AtProgressZeroEveryParticleSitsInsideItsTargetAndTheTwoShap
   ink::AssembleParams one = twoShapes(0.f, 0.f);
   one.shapeCount = 1;
   const std::vector<Vec> single = runKernel(one, orbPositions(2000), 0);
-  for (const Vec& p : single) ASSERT_TRUE(inside(one.shape[0], p));
+  for (const Vec& p : single) ASSERT_TRUE(insideShape(one.shape[0], p));
 }
 
 TEST_F(AssembleTest, ProgressOneOffOrNoShapeLeavesTheSimulatedPositions) {
