@@ -12,12 +12,17 @@
 
 namespace ink {
 
+AssembleParams movingAssembleRecord(IParamBlock2& pb, INode* inkNode, TimeValue t) {
+  namespace pid = param;
+  if (!pb.GetInt(pid::assembleOn, t) || !(pb.GetFloat(pid::assembleProgress, t) < 1.f)) return {};
+  return assembleRecord(pb, inkNode, t);
+}
+
 std::string addAssemble(IParamBlock2& pb, INode* inkNode, TimeValue t, AssembleStage& stage,
                         EvaluatedSources& sources) {
-  namespace pid = param;
-  if (!pb.GetInt(pid::assembleOn, t) || !(pb.GetFloat(pid::assembleProgress, t) < 1.f) || sources.size() == 0)
-    return {};
-  const AssembleParams record = assembleRecord(pb, inkNode, t);
+  if (sources.size() == 0) return {};
+  const AssembleParams record = movingAssembleRecord(pb, inkNode, t);
+  if (!record.on) return {};
   for (std::size_t i = 0; i < sources.size(); ++i)
     sources.sources[i] = stage.wrap(std::move(sources.sources[i]), record, sources.idBases[i]);
   return util::formatted("assemble %.2f", record.progress);

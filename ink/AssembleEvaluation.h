@@ -18,6 +18,11 @@ namespace ink {
 
 struct EvaluatedSources;
 
+// The assemble record at t when `assembleOn` is set and `assembleProgress`
+// is below 1; otherwise an empty record, which moves nothing, gathered
+// without evaluating the source objects.
+AssembleParams movingAssembleRecord(IParamBlock2& block, INode* inkNode, TimeValue t);
+
 // When `assembleOn` is set and `assembleProgress` is below 1, replaces every
 // source of the list (whatever its group) by the stage's wrapper around it,
 // tagged with the source's id base, and returns the summary part

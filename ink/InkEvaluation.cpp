@@ -7,7 +7,6 @@
 #include "host/sdk/ParamBlock2.h"
 #include "host/sdk/Types.h"
 #include "ink/AssembleEvaluation.h"
-#include "ink/AssembleGathering.h"
 #include "ink/InkParams.h"
 #include "ink/InkSimParams.h"
 #include "ink/SilkGathering.h"
@@ -218,7 +217,7 @@ std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* in
   std::vector<Point3> points;
   try {
     // Every group but water ink gathers from the assemble sources here too.
-    const AssembleParams assemble = assembleRecord(pb, inkNode, t);
+    const AssembleParams assemble = movingAssembleRecord(pb, inkNode, t);
     if (sources.has(kInkGroup)) {
       std::vector<orb::Vec> ink;
       if (!downloadInk(e.ink, e.ink.count(), ink, nullptr, status)) return {};

@@ -98,7 +98,7 @@ TEST_F(AssembleTest, AtProgressZeroEveryParticleSitsInsideItsTargetAndTheTwoShap
   const std::vector<Vec> out = runKernel(twoShapes(0.f, 0.f), orbPositions(n), first);
   const ink::AssembleParams P = twoShapes(0.f, 0.f);
   int second = 0;
-  double lowest[2][3] = {}, highest[2][3] = {};
+  double lowest[2][3] = {}, highest[2][3] = {}, cubedRadii = 0.0;
   for (int i = 0; i < n; ++i) {
     const std::uint64_t g = static_cast<std::uint64_t>(first + i);
     const int target = ink::sourceHash(g, kSeedMix) < 0.5f ? 1 : 0;
@@ -110,8 +110,11 @@ TEST_F(AssembleTest, AtProgressZeroEveryParticleSitsInsideItsTargetAndTheTwoShap
       lowest[target][k] = std::min(lowest[target][k], u[k]);
       highest[target][k] = std::max(highest[target][k], u[k]);
     }
+    if (target == 0) cubedRadii += std::pow(u[0] * u[0] + u[1] * u[1] + u[2] * u[2], 1.5);
   }
   EXPECT_NEAR(second, n / 2, 0.02 * n);
+  // Uniform in the ellipsoid's volume: the cubed radius is uniform in [0, 1].
+  EXPECT_NEAR(cubedRadii / (n - second), 0.5, 0.02);
   // The particles fill each shape out to its surface along every half-axis.
   for (int s = 0; s < 2; ++s)
     for (int k = 0; k < 3; ++k) {
