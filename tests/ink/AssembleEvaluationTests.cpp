@@ -86,6 +86,12 @@ TEST_F(AssembleEvaluationTest, RenderModeWrapsEverySourceSoEveryParticleStartsIn
   pb.SetValue(pid::assembleProgress, 0, 0.625f);
   ASSERT_TRUE(evaluate(2 * kFrame, EvalMode::Render));
   EXPECT_EQ(ink->StatusText(), "ink 3000, silk 2000, assemble 0.62");
+
+  // Without any source there is nothing to wrap, and the summary says so.
+  pb.SetValue(pid::inkEnabled, 0, 0);
+  pb.SetValue(pid::silkSource, 0, static_cast<INode*>(nullptr));
+  EXPECT_FALSE(evaluate(0, EvalMode::Render));
+  EXPECT_EQ(ink->StatusText(), "no particle group enabled");
 }
 
 TEST_F(AssembleEvaluationTest, TheViewportMorphsEveryGroupOnTheHostAndKeepsItsCount) {
@@ -138,14 +144,6 @@ TEST_F(AssembleEvaluationTest, SourcesThatWouldEvaluateTheInkItselfGiveNoShape) 
   EXPECT_EQ(ink->StatusText(), "ink 3000, silk 2000, assemble 0.00");
   other->UpdateParticles(0, otherNode);
   EXPECT_EQ(other->parts.Count(), 1200);
-}
-
-TEST_F(AssembleEvaluationTest, WithoutAnySourceThereIsNothingToWrap) {
-  pb.SetValue(pid::inkEnabled, 0, 0);
-  pb.SetValue(pid::silkSource, 0, static_cast<INode*>(nullptr));
-  pb.SetValue(pid::assembleProgress, 0, 0.f);
-  EXPECT_FALSE(evaluate(0, EvalMode::Render));
-  EXPECT_EQ(ink->StatusText(), "no particle group enabled");
 }
 
 }  // namespace

@@ -263,20 +263,18 @@ TEST_F(AssembleTest, SmokeIsADivergenceFreeCurlScaledBySmokeThatDriftsWithTime) 
   P.spread = 0.f;
   P.smoke = 0.f;
   const std::vector<Vec> plain = runKernel(P, in, 0);
-  P.smoke = 1.f;
-  const std::vector<Vec> once = runKernel(P, in, 0);
   P.smoke = 3.f;
-  const std::vector<Vec> thrice = runKernel(P, in, 0);
+  const std::vector<Vec> smoky = runKernel(P, in, 0);
   for (std::size_t i = 0; i < in.size(); ++i) {
-    ASSERT_NEAR(thrice[i].x - plain[i].x, 3.f * (once[i].x - plain[i].x), 2e-3f) << i;
     float amplitudes = 0.f;
     const float e = ink::assembleEase(P, i);
-    const Vec curl = ink::assembleSmokeCurl(P, plain[i], amplitudes) * (50.f * std::sin(util::kPi * e) / 1.75f);
-    ASSERT_NEAR(once[i].y - plain[i].y, curl.y, 2e-3f) << i;
+    const Vec curl = ink::assembleSmokeCurl(P, plain[i], amplitudes) * (3.f * 50.f * std::sin(util::kPi * e) / 1.75f);
+    ASSERT_NEAR(smoky[i].x - plain[i].x, curl.x, 5e-3f) << i;
+    ASSERT_NEAR(smoky[i].y - plain[i].y, curl.y, 5e-3f) << i;
   }
   // It drifts with time.
   P.time += 0.5f;
-  EXPECT_NE(runKernel(P, in, 0)[3], once[3]);
+  EXPECT_NE(runKernel(P, in, 0)[3], smoky[3]);
 }
 
 TEST_F(AssembleTest, TheHostMorphIsTheKernelBitForBit) {
