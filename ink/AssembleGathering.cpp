@@ -46,9 +46,19 @@ AssembleParams assembleRecord(IParamBlock2& pb, INode* inkNode, TimeValue t) {
   a.time = secondsAt(t);
   a.radius = pb.GetFloat(pid::radius, t);
   a.seedMix = static_cast<std::int32_t>(static_cast<std::uint32_t>(pb.GetInt(pid::seed, t)) * 7919u + 13u);
+  // Evaluating a source node may evaluate an ink object that gathers its own
+  // record (the ink node itself, or an ink object that names this one): such
+  // a nested gathering finds no shapes, so the cycle ends there.
+  thread_local bool gathering = false;
+  if (gathering) return a;
+  gathering = true;
+  struct Done {
+    ~Done() { gathering = false; }
+  } done;
   const Matrix3 toInk = worldToInk(inkNode, t);
   for (ParamID source : {pid::assembleSource1, pid::assembleSource2})
-    if (INode* node = pb.GetINode(source, t); node && shapeOf(*node, t, toInk, a.shape[a.shapeCount])) ++a.shapeCount;
+    if (INode* node = pb.GetINode(source, t); node && node != inkNode && shapeOf(*node, t, toInk, a.shape[a.shapeCount]))
+      ++a.shapeCount;
   return a;
 }
 

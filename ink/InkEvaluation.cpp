@@ -7,6 +7,7 @@
 #include "host/sdk/Node.h"
 #include "host/sdk/ParamBlock2.h"
 #include "host/sdk/Types.h"
+#include "ink/AssembleEvaluation.h"
 #include "ink/InkParams.h"
 #include "ink/InkSimParams.h"
 #include "ink/PlumeGathering.h"
@@ -17,17 +18,13 @@
 namespace ink {
 
 namespace {
-constexpr const char* kNotBuilt = " not available in this build";
 
-// Summary parts are joined with ", ".
+// Summary parts are joined with ", "; an empty part adds nothing.
 void appendPart(std::string& summary, const std::string& part) {
+  if (part.empty()) return;
   if (!summary.empty()) summary += ", ";
   summary += part;
 }
-
-// Sources whose engines this build does not have yet say so in the summary
-// instead of dropping out unnoticed; the ink and PRT input still run.
-void appendMissingSource(std::string& summary, const char* name) { appendPart(summary, name + std::string(kNotBuilt)); }
 
 std::int64_t engineCount(std::int64_t n) { return std::clamp<std::int64_t>(n, 0, kMaxEngineCount); }
 
@@ -224,10 +221,8 @@ bool InkEvaluation::evaluate(IParamBlock2& pb, INode* inkNode, TimeValue t, Eval
     if (!addSilk(pb, inkNode, t, mode, out, summary, status) || !addSwirl(pb, inkNode, t, mode, out, summary, status))
       return false;
     if (!addWater(pb, inkNode, t, mode, out, summary, status)) return false;
-    // Extension point: the assemble wrapper joins the list after PRT input.
     if (!addPrtInput(pb, inkNode, t, mode, out, summary, status)) return false;
-    if (render && pb.GetInt(pid::assembleOn, t) && pb.GetFloat(pid::assembleProgress, t) < 1.f)
-      appendMissingSource(summary, "assemble");
+    if (render) appendPart(summary, addAssemble(pb, inkNode, t, assemble_, out));
   } catch (const std::bad_alloc&) {
     status = "not enough system memory for the evaluation";
     out.clear();
@@ -246,11 +241,14 @@ std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* in
   ModeEngines& e = engines(EvalMode::Viewport);
   std::vector<Point3> points;
   try {
+    // Every group but water ink gathers from the assemble sources here too.
+    const AssembleParams assemble = movingAssembleRecord(pb, inkNode, t);
     if (sources.has(kInkGroup)) {
       std::vector<orb::Vec> ink;
       if (!downloadInk(e.ink, e.ink.count(), ink, nullptr, status)) return {};
       points.reserve(ink.size() + static_cast<std::size_t>(e.prt.count()));
       for (const orb::Vec& p : ink) points.emplace_back(p.x, p.y, p.z);
+      morphLastPoints(assemble, kInkGroup, points, ink.size());
     }
     std::vector<orb::Vec> more;
     const auto append = [&points, &more] {
@@ -260,14 +258,17 @@ std::vector<Point3> InkEvaluation::viewportParticles(IParamBlock2& pb, INode* in
     if (sources.has(kSilkGroup)) {
       if (!downloadSilk(e.silk, e.silk.count(), more, status)) return {};
       append();
+      morphLastPoints(assemble, kSilkGroup, points, more.size());
     }
     if (sources.has(kSwirlGroup)) {
       if (!downloadSwirl(e.swirl, e.swirl.count(), more, status)) return {};
       append();
+      morphLastPoints(assemble, kSwirlGroup, points, more.size());
     }
     if (sources.has(kPrtGroup)) {
       const std::vector<float>& xyz = e.prt.input().positions();
       for (std::size_t i = 0; i + 2 < xyz.size(); i += 3) points.emplace_back(xyz[i], xyz[i + 1], xyz[i + 2]);
+      morphLastPoints(assemble, kPrtGroup, points, xyz.size() / 3);
     }
     if (sources.has(kWaterGroup)) {
       if (!downloadPlume(e.plume, e.plume.count(), more, nullptr, status)) return {};

@@ -13,6 +13,7 @@
 #include "ink/PrtInputStage.h"
 #include "ink/SimGathering.h"
 #include "ink/SwirlGathering.h"
+#include "ink/sim/AssembleStage.h"
 #include "ink/sim/Chunk.h"
 #include "ink/sim/InkSim.h"
 #include "ink/sim/PlumeDrift.h"
@@ -114,6 +115,7 @@ class InkEvaluation {
   ContainerState container_;
   SwirlTrack swirlTrack_;
   PlumeWater water_;
+  AssembleStage assemble_;  // render mode only: its wrappers share one output buffer
   bool rebuildTrack_ = true;
   bool rebuildSwirl_ = true;
 };

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "ink/sim/AssembleDraw.h"
 
 namespace ink {
 
@@ -17,17 +18,10 @@ ORB_HD inline float jitterHash(std::uint32_t i) {
 }
 
 // Which assemble source a particle belongs to, from its 64-bit id and the
-// seed mix; in [0, 1).
+// seed mix; in [0, 1). It is the morph's own target draw, so the masks and
+// the particles' paths cannot disagree.
 ORB_HD inline float sourceHash(std::uint64_t id, std::int32_t seedMix) {
-  const std::uint64_t m = id * 7u + 9u;
-  std::uint32_t x = static_cast<std::uint32_t>(m) ^ static_cast<std::uint32_t>(m >> 32);
-  x = x * 747796405u - static_cast<std::uint32_t>(seedMix) * 1403630843u;
-  x ^= x >> 16;
-  x *= 0x7FEB352Du;
-  x ^= x >> 15;
-  x *= 0x846CA68Bu;
-  const std::uint32_t v = (x & 0xFFFFFFu) ^ (x >> 16);
-  return static_cast<float>(v) * (1.f / 16777216.f);
+  return assembleDraw(id, kAssembleDrawTarget, seedMix);
 }
 
 struct PhotonDraw {

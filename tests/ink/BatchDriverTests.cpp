@@ -19,6 +19,7 @@
 #include "formats/prt/PrtFormat.h"
 #include "formats/prt/PrtReader.h"
 #include "host/runtime/CameraLight.h"
+#include "host/runtime/Geometry.h"
 #include "ink/render/RenderOutput.h"
 #include "ink/render/RenderUpload.h"
 #include "tests/formats/prt/PrtTestSupport.h"
@@ -287,6 +288,58 @@ TEST_F(BatchDriverTest, PrtCarriesTheSwitchedChannelsInOrder) {
   EXPECT_EQ(bare.names, (std::vector<std::string>{"Position", "Density"}));
   // World space: the node's move shows in every position.
   EXPECT_NEAR(field<float>(bare, 7, "Position"), field<float>(all, 7, "Position") + 10.f, 1e-3f);
+}
+
+// At progress 0 every particle sits in its assemble source: the PRT
+// "Source" channel and the render's source shares name the same one.
+TEST_F(BatchDriverTest, AssembleSourcesAgreeInThePrtSourceChannelAndTheSourcePasses) {
+  INode* ball = meshNode(new host::SphereObject(15.f, 16), L"Ball", Point3(100, 0, 0));
+  INode* crate = meshNode(new host::BoxObject(Point3(20, 30, 10)), L"Crate", Point3(-100, 0, 0));
+  pb.SetValue(pid::assembleSource1, 0, ball);
+  pb.SetValue(pid::assembleSource2, 0, crate);
+  pb.SetValue(pid::assembleOn, 0, 1);
+  pb.SetValue(pid::assembleProgress, 0, 0.f);
+  pb.SetValue(pid::assembleSpread, 0, 0.f);
+  pb.SetValue(pid::prtNormal, 0, 0);
+  ASSERT_EQ(ink->ExportPRT(2, 2, path("gather.prt")), 1) << status();
+  const PrtFile prt = readPrt(dir.file("gather_0002.prt"));
+  ASSERT_EQ(prt.count, 3000);
+  int fromCrate = 0;
+  for (std::int64_t i = 0; i < prt.count; ++i) {
+    const std::uint8_t source = field<std::uint8_t>(prt, i, "Source");
+    const float x = field<float>(prt, i, "Position"), y = field<float>(prt, i, "Position", 1);
+    ASSERT_TRUE(source == 1 || source == 2) << i;
+    fromCrate += source == 2;
+    if (source == 1) {
+      ASSERT_LE(std::hypot(x - 100.f, y), 15.01f) << i;
+    } else {
+      ASSERT_LE(std::fabs(x + 100.f), 10.01f) << i;
+    }
+  }
+  EXPECT_NEAR(fromCrate, 1500, 120);
+
+  // Seen from the front the ball is on the right, the crate on the left.
+  camera->Transform().position.SetConstant(Point3(0, -400, 0));
+  constexpr int W = 48, H = 16;
+  ASSERT_TRUE(ink->RenderFrame(camera, 2, path("gather.exr"), W, H)) << status();
+  EXPECT_NE(status().find("ink 3000, assemble 0.00"), std::string::npos) << status();
+  Imf::InputFile file(dir.file("gather.exr").c_str());
+  std::vector<float> ball1(W * H), crate2(W * H);
+  Imf::FrameBuffer fb;
+  fb.insert("source.R", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(ball1.data()), sizeof(float), W * sizeof(float)));
+  fb.insert("source.G", Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(crate2.data()), sizeof(float), W * sizeof(float)));
+  file.setFrameBuffer(fb);
+  file.readPixels(file.header().dataWindow().min.y, file.header().dataWindow().max.y);
+  double share[2][2] = {};  // [source][left or right half]
+  for (int y = 0; y < H; ++y)
+    for (int x = 0; x < W; ++x) {
+      share[0][x >= W / 2] += ball1[y * W + x];
+      share[1][x >= W / 2] += crate2[y * W + x];
+    }
+  EXPECT_GT(share[0][1], 0.1);
+  EXPECT_GT(share[1][0], 0.1);
+  EXPECT_EQ(share[0][0], 0.0);
+  EXPECT_EQ(share[1][1], 0.0);
 }
 
 TEST_F(BatchDriverTest, EscDuringAPrtExportCountsTheFilesWritten) {

@@ -13,12 +13,19 @@
 #include "host/sdk/ParamBlock2.h"
 #include "ink/InkObject.h"
 #include "ink/InkParams.h"
+#include "orb/OrbObject.h"
+#include "orb/OrbParams.h"
 
 namespace {
 namespace pid = ink::param;
 using ink::EvalMode;
 
 constexpr TimeValue kFrame = 160;  // 30 frames per second
+
+template <class T>
+T* create(ClassDesc2* desc) {
+  return static_cast<T*>(static_cast<Animatable*>(desc->Create(FALSE)));
+}
 
 struct InkEvaluationTest : ::testing::Test {
   Interface& core = *GetCOREInterface();
@@ -45,6 +52,14 @@ struct InkEvaluationTest : ::testing::Test {
     INode* node = core.CreateObjectNode(obj, name);
     node->Transform().position.SetConstant(position);
     return node;
+  }
+  // A glass orb with a short veil loop, baked by the CPU solver.
+  INode* orbNode() {
+    OrbObject* orb = create<OrbObject>(GetOrbDesc());
+    orb->pblock2->SetValue(orb::param::loopSeconds, 0, 0.5f);
+    orb->pblock2->SetValue(orb::param::substeps, 0, 1);
+    orb->pblock2->SetValue(orb::param::useCUDA, 0, false);
+    return core.CreateObjectNode(orb, L"Orb");
   }
   std::vector<orb::Vec> download(EvalMode mode) {
     std::vector<orb::Vec> positions;

@@ -10,15 +10,8 @@
 #include "forces/VortexParams.h"
 #include "host/runtime/Geometry.h"
 #include "ink/sim/GpuContext.h"
-#include "orb/OrbObject.h"
-#include "orb/OrbParams.h"
 
 namespace {
-
-template <class T>
-T* create(ClassDesc2* desc) {
-  return static_cast<T*>(static_cast<Animatable*>(desc->Create(FALSE)));
-}
 
 struct SilkSwirlEvaluationTest : InkEvaluationTest {
   void SetUp() override {
@@ -29,13 +22,6 @@ struct SilkSwirlEvaluationTest : InkEvaluationTest {
     pb.SetValue(pid::silkCount, 0, 2000);
     pb.SetValue(pid::swirlViewport, 0, 300);
     pb.SetValue(pid::swirlCount, 0, 600);
-  }
-  INode* orbNode() {
-    OrbObject* orb = create<OrbObject>(GetOrbDesc());
-    orb->pblock2->SetValue(orb::param::loopSeconds, 0, 0.5f);
-    orb->pblock2->SetValue(orb::param::substeps, 0, 1);
-    orb->pblock2->SetValue(orb::param::useCUDA, 0, false);
-    return core.CreateObjectNode(orb, L"Orb");
   }
   INode* vortexNode(Point3 position) { return meshNode(create<VortexObject>(GetVortexDesc()), L"Vortex", position); }
   std::vector<Point3> viewport(TimeValue t) { return ink->ViewportParticles(t); }
