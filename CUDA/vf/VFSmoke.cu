@@ -63,9 +63,19 @@ ORB_HD inline orb::Vec cellVorticity(const FaceVelocity& vel, const GridDesc& g,
           (xp.y - xm.y) / x.span - (yp.x - ym.x) / y.span};
 }
 
+// The vorticity's components at the cells, kept for one confinement pass
+// in arrays the step is not using then: the pressure pair is cleared
+// before the projection reads it, and the divergence is computed afresh.
+struct VorticityField {
+  float* x;
+  float* y;
+  float* z;
+};
+VorticityField vorticityScratch(const Grid& g) { return {g.pressure, g.pressureNext, g.divergence}; }
+
 // ε (N × ω) at cell (i, j, k), N the normalised gradient of the vorticity
 // magnitude (its length floored at 1e-12).
-ORB_HD inline orb::Vec confinementForce(const FaceVelocity& vel, const float* magnitude, const GridDesc& g,
+ORB_HD inline orb::Vec confinementForce(const VorticityField& omega, const float* magnitude, const GridDesc& g,
                                         float epsilon, int i, int j, int k) {
   const FieldShape c = cellShape(g);
   const Around x = around(i, g.nx, g.dx), y = around(j, g.ny, g.dx), z = around(k, g.nz, g.dx);
@@ -74,7 +84,8 @@ ORB_HD inline orb::Vec confinementForce(const FaceVelocity& vel, const float* ma
                           (magnitude[c.index(i, j, z.hi)] - magnitude[c.index(i, j, z.lo)]) / z.span};
   const float len = fmaxf(length(gradient), 1e-12f);
   const orb::Vec n{gradient.x / len, gradient.y / len, gradient.z / len};
-  return cross(n, cellVorticity(vel, g, i, j, k)) * epsilon;
+  const std::int64_t at = c.index(i, j, k);
+  return cross(n, orb::Vec{omega.x[at], omega.y[at], omega.z[at]}) * epsilon;
 }
 
 }  // namespace
@@ -158,9 +169,17 @@ Status confineVorticity(Grid& grid, const StepSettings& s) {
   const GridDesc g = grid.desc;
   const FaceVelocity vel = grid.velocity();
   float* magnitude = grid.vorticity;
+  const VorticityField omega = vorticityScratch(grid);
   Status st = gpu::forEachCell(
       "vf::kCurlMag", cells(g),
-      [=] ORB_HD(int i, int j, int k) { magnitude[cellShape(g).index(i, j, k)] = length(cellVorticity(vel, g, i, j, k)); },
+      [=] ORB_HD(int i, int j, int k) {
+        const orb::Vec w = cellVorticity(vel, g, i, j, k);
+        const std::int64_t at = cellShape(g).index(i, j, k);
+        omega.x[at] = w.x;
+        omega.y[at] = w.y;
+        omega.z[at] = w.z;
+        magnitude[at] = length(w);
+      },
       grid.stream);
   if (st != Success) return st;
   // Each interior face takes the mean of its two cells' forces; the wall
@@ -170,7 +189,7 @@ Status confineVorticity(Grid& grid, const StepSettings& s) {
   st = gpu::forEachCell(
       "vf::kConfine", allFaces(g),
       [=] ORB_HD(int i, int j, int k) {
-        const auto force = [&](int a, int b, int c) { return confinementForce(vel, magnitude, g, epsilon, a, b, c); };
+        const auto force = [&](int a, int b, int c) { return confinementForce(omega, magnitude, g, epsilon, a, b, c); };
         if (j < g.ny && k < g.nz) {
           const std::int64_t f = uShape(g).index(i, j, k);
           const float push = i > 0 && i < g.nx ? 0.5f * (force(i - 1, j, k).x + force(i, j, k).x) : 0.f;

@@ -61,7 +61,7 @@ inline int waterFrames(const PlumeParams& p) {
 }
 
 // Seconds per substep.
-inline float substepSeconds(const PlumeParams& p) { return 1.f / (p.fps * static_cast<float>(p.substeps)); }
+ORB_HD inline float substepSeconds(const PlumeParams& p) { return 1.f / (p.fps * static_cast<float>(p.substeps)); }
 
 // The solver's settings for one water run.
 inline vf::StepSettings waterSettings(const PlumeParams& p) {

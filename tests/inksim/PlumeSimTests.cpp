@@ -118,6 +118,29 @@ TEST_F(PlumeTest, TheWaterRunsOncePerWaterSettingAndStoresTheStir) {
   }
 }
 
+TEST_F(PlumeTest, OneWaterServesWhereASecondHistoryWouldNotFit) {
+  // Leave free memory for two and a half histories (and the grid): each run
+  // may take half of what is free, so a first water fits and a second,
+  // identical one for the other use would not. The uses share one.
+  const PlumeParams p = smallWater();
+  const std::int64_t history = ink::waterHistoryBytes(p);
+  std::size_t freeBytes = 0, total = 0;
+  ASSERT_EQ(gpu::memGetInfo(&freeBytes, &total), gpu::Success);
+  gpu::DeviceArray<char> ballast;
+  ASSERT_TRUE(ballast.reserve(static_cast<std::int64_t>(freeBytes) - 5 * history / 2));
+  ink::PlumeWater shared, second;
+  ink::PlumeSim viewport, render;
+  PlumeParams few = p, many = p;
+  few.count = 100;
+  many.count = 3000;
+  ASSERT_TRUE(viewport.configure(few, shared, {}, error)) << error;
+  EXPECT_FALSE(second.simulate(many, {}, error));
+  EXPECT_EQ(error, "plume: not enough GPU memory for 14 frames at 16^3 - lower the water resolution or the frame range");
+  ASSERT_TRUE(render.configure(many, shared, {}, error)) << error;
+  EXPECT_EQ(shared.run(), 1u);
+  ASSERT_TRUE(render.advance(0.3f, error)) << error;
+}
+
 TEST_F(PlumeTest, ParticlesPourFromTheSourceSinkAndStayInside) {
   for (const float sink : {4.f, -4.f}) {
     SCOPED_TRACE(sink);
