@@ -6,33 +6,15 @@
 
 #include <string>
 
+#include "PlumeFixtures.h"
 #include "gpu/KernelStats.h"
 #include "ink/sim/PlumeWater.h"
 
 namespace {
 
-ink::PlumeParams defaultWater(int cells, int frames) {
-  ink::PlumeParams p{};
-  p.radius = 50.f;
-  p.resolution = cells;
-  p.fps = 30.f;
-  p.start = 0.f;
-  p.end = static_cast<float>(frames) / 30.f;
-  p.sourceCentre = {0.f, 0.f, 30.f};
-  p.sourceRadius = 4.f;
-  p.emitSeconds = 2.5f;
-  p.sink = 4.f;
-  p.push = 3.f;
-  p.billow = 15.f;
-  p.swirl = 0.3f;
-  p.seedMix = 7;
-  p.substeps = ink::kPlumeSubsteps;
-  return p;
-}
-
 // Arguments: cells per axis, frames.
 void BM_WaterRun(benchmark::State& state) {
-  const ink::PlumeParams params = defaultWater(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  const ink::PlumeParams params = inktest::defaultWater(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
   double jacobiSeconds = 0.0, kernelSeconds = 0.0;
   std::uint64_t jacobiLaunches = 0;
   for (auto _ : state) {

@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "PlumeFixtures.h"
 #include "gpu/Device.h"
 #include "ink/sim/DeviceCopy.h"
 #include "ink/sim/PlumeDrift.h"
@@ -17,24 +18,17 @@ namespace {
 
 using ink::PlumeParams;
 
-// A small water: 16³ cells, `frames` frames at 24 fps, a quarter second pour.
+// A small water: 16³ cells, `frames` frames at 24 fps, a quarter second
+// pour from a wide source, weaker billows.
 PlumeParams smallWater(int frames = 12, float sink = 4.f) {
-  PlumeParams p{};
-  p.radius = 50.f;
-  p.resolution = 16;
-  p.fps = 24.f;
-  p.start = 0.f;
-  p.end = static_cast<float>(frames) / 24.f;
+  PlumeParams p = inktest::defaultWater(16, frames, 24.f);
   p.sourceCentre = {0.f, 0.f, 20.f};
   p.sourceRadius = 12.f;
   p.emitSeconds = 0.25f;
   p.sink = sink;
   p.push = sink > 0.f ? 3.f : 0.f;
   p.billow = 2.f;
-  p.swirl = 0.3f;
   p.count = 3000;
-  p.seedMix = static_cast<std::int32_t>(7u - 42u * 1640531535u);
-  p.substeps = ink::kPlumeSubsteps;
   return p;
 }
 
