@@ -4,8 +4,15 @@
 // cpu backend the rows along x are shared out over the pool and each row
 // runs in order, so neighbouring items of a row stay on one thread. Bodies
 // are ORB_HD callables taking (int i, int j, int k) or (int i, int j).
+//
+// forEachCellLanes runs a lane-generic body (gpu/LaneLaunch.h) over the
+// cells: `template <class I> void operator()(I i, int j, int k)` with I an
+// int for one cell, or gpu::LaneItems for a run of up to kLanes cells of
+// row (j, k) on the cpu backend.
+#include <algorithm>
 #include <cstdint>
 
+#include "gpu/LaneLaunch.h"
 #include "gpu/Launch.h"
 
 namespace gpu {
@@ -54,6 +61,11 @@ Status forEachFacePoint(const char* name, Extent2 e, Body body, Stream stream = 
   return detail::launchStatus();
 }
 
+template <class Body>
+Status forEachCellLanes(const char* name, Extent3 e, const Body& body, Stream stream = nullptr) {
+  return forEachCell(name, e, body, stream);
+}
+
 #elif !defined(ORB_GPU_BACKEND_CUDA)
 
 template <class Body>
@@ -81,6 +93,32 @@ Status forEachFacePoint(const char* name, Extent2 e, Body body, Stream stream = 
   return detail::launchStatus();
 }
 
+template <class Body>
+Status forEachCellLanes(const char* name, Extent3 e, const Body& body, Stream stream = nullptr) {
+  (void)stream;
+  if (e.nx <= 0 || e.ny <= 0 || e.nz <= 0) return Success;
+  const std::int64_t rows = static_cast<std::int64_t>(e.ny) * e.nz;
+  detail::parallelFor(name, rows, [&body, e](std::int64_t begin, std::int64_t end) {
+    atVectorLevel([&]() __attribute__((always_inline)) {
+      constexpr int kLanes = util::lanes::kLanes;
+      for (std::int64_t r = begin; r < end; ++r) {
+        const int j = static_cast<int>(r % e.ny), k = static_cast<int>(r / e.ny);
+        for (int i = 0; i < e.nx; i += kLanes) body(LaneItems{i, std::min(kLanes, e.nx - i), 1}, j, k);
+      }
+    });
+  });
+  return detail::launchStatus();
+}
+
+#endif
+
+// The x index of a cell, or of each cell of a run, as a float.
+ORB_HD ORB_ALWAYS_INLINE float cellIndexValue(int i) { return static_cast<float>(i); }
+#if !defined(__CUDACC__)
+ORB_ALWAYS_INLINE util::lanes::Floats cellIndexValue(LaneItems i) {
+  namespace lanes = util::lanes;
+  return lanes::toFloat(lanes::Ints(static_cast<std::int32_t>(i.first)) + lanes::laneOffsets<lanes::Ints>(i.count));
+}
 #endif
 
 }  // namespace gpu

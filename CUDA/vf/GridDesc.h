@@ -6,6 +6,8 @@
 #include <cstdint>
 
 #include "gpu/Config.h"
+#include "util/LaneVec.h"
+#include "util/Lanes.h"
 #include "util/Vec.h"
 
 namespace vf {
@@ -39,34 +41,54 @@ ORB_HD inline FieldShape cellShape(const GridDesc& g) { return {g.nx, g.ny, g.nz
 
 // The sample pair along one axis and the weight of the second: the index
 // coordinate clamped to [0, N - 1.001], its truncation, and the neighbour
-// min(base + 1, N - 1).
-struct AxisSpan {
-  int base, next;
-  float t;
+// min(base + 1, N - 1). R is float for one point, a pack of floats for one
+// point per lane.
+template <class R>
+struct AxisSpanOf {
+  util::lanes::IntOf<R> base, next;
+  R t;
 };
-ORB_HD inline AxisSpan axisSpan(float coordinate, int samples) {
+using AxisSpan = AxisSpanOf<float>;
+
+template <class R>
+ORB_HD ORB_ALWAYS_INLINE AxisSpanOf<R> axisSpan(R coordinate, int samples) {
+  namespace lanes = util::lanes;
+  using I = lanes::IntOf<R>;
   // Written as comparisons (single instructions, not library calls on the
   // host); a NaN coordinate reads sample 0.
-  const float top = static_cast<float>(samples) - 1.001f;
-  const float c = coordinate > 0.f ? (coordinate < top ? coordinate : top) : 0.f;
-  const int base = static_cast<int>(c);
-  return {base, base + 1 < samples ? base + 1 : samples - 1, c - static_cast<float>(base)};
+  const R top(static_cast<float>(samples) - 1.001f);
+  const R c = lanes::select(coordinate > R(0.f), lanes::select(coordinate < top, coordinate, top), R(0.f));
+  const I base = lanes::truncateToInt(c);
+  return {base, lanes::select(base < I(samples - 1), base + I(1), I(samples - 1)), c - lanes::toFloat(base)};
 }
 
-template <class T>
-ORB_HD inline T lerpOf(T a, T b, float t) {
+template <class T, class W>
+ORB_HD ORB_ALWAYS_INLINE T lerpOf(T a, T b, W t) {
   return a + (b - a) * t;
 }
 
-// The field's trilinear value at `p` (cell units), reads clamped to the field.
-template <class T>
-ORB_HD inline T readField(const T* f, const FieldShape& s, orb::Vec p) {
-  const AxisSpan x = axisSpan(p.x - s.ox, s.sx), y = axisSpan(p.y - s.oy, s.sy), z = axisSpan(p.z - s.oz, s.sz);
-  const auto at = [&](int i, int j, int k) { return f[s.index(i, j, k)]; };
-  const T c00 = lerpOf(at(x.base, y.base, z.base), at(x.next, y.base, z.base), x.t);
-  const T c10 = lerpOf(at(x.base, y.next, z.base), at(x.next, y.next, z.base), x.t);
-  const T c01 = lerpOf(at(x.base, y.base, z.next), at(x.next, y.base, z.next), x.t);
-  const T c11 = lerpOf(at(x.base, y.next, z.next), at(x.next, y.next, z.next), x.t);
+// One sample of a field: a float or a vector at one index, or the floats
+// at a pack of indices.
+ORB_HD ORB_ALWAYS_INLINE float sampleAt(const float* f, std::int32_t i) { return f[i]; }
+ORB_HD ORB_ALWAYS_INLINE orb::Vec sampleAt(const orb::Vec* f, std::int32_t i) { return f[i]; }
+#if !defined(__CUDACC__)
+ORB_ALWAYS_INLINE util::lanes::Floats sampleAt(const float* f, util::lanes::Ints i) { return util::lanes::gatherAt(f, i); }
+#endif
+
+// The field's trilinear value at `p` (cell units; a point, or a point per
+// lane), reads clamped to the field. Indices are 32-bit: a field holds at
+// most 161 × 160 × 160 samples.
+template <class T, class V>
+ORB_HD ORB_ALWAYS_INLINE auto readField(const T* f, const FieldShape& s, const V& p) {
+  using R = decltype(p.x);
+  using I = util::lanes::IntOf<R>;
+  const AxisSpanOf<R> x = axisSpan(p.x - s.ox, s.sx), y = axisSpan(p.y - s.oy, s.sy), z = axisSpan(p.z - s.oz, s.sz);
+  const I row(s.sx), layer(s.sx * s.sy);
+  const I y0 = y.base * row, y1 = y.next * row, z0 = z.base * layer, z1 = z.next * layer;
+  const auto c00 = lerpOf(sampleAt(f, x.base + y0 + z0), sampleAt(f, x.next + y0 + z0), x.t);
+  const auto c10 = lerpOf(sampleAt(f, x.base + y1 + z0), sampleAt(f, x.next + y1 + z0), x.t);
+  const auto c01 = lerpOf(sampleAt(f, x.base + y0 + z1), sampleAt(f, x.next + y0 + z1), x.t);
+  const auto c11 = lerpOf(sampleAt(f, x.base + y1 + z1), sampleAt(f, x.next + y1 + z1), x.t);
   return lerpOf(lerpOf(c00, c10, y.t), lerpOf(c01, c11, y.t), z.t);
 }
 
@@ -78,7 +100,8 @@ struct FaceVelocity {
 };
 
 // The velocity at `p` (cell units), each component read from its faces.
-ORB_HD inline orb::Vec readVelocity(const FaceVelocity& vel, const GridDesc& g, orb::Vec p) {
+template <class V>
+ORB_HD ORB_ALWAYS_INLINE V readVelocity(const FaceVelocity& vel, const GridDesc& g, const V& p) {
   return {readField(vel.u, uShape(g), p), readField(vel.v, vShape(g), p), readField(vel.w, wShape(g), p)};
 }
 

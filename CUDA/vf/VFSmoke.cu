@@ -217,21 +217,30 @@ Status confineVorticity(Grid& grid, const StepSettings& s) {
 namespace {
 // Semi-Lagrangian transport of one field: each sample point (the field's
 // own positions) is traced back through the velocity and the field is read
-// there.
+// there. One sample, or a run of a row's samples per pack.
+struct AdvectBody {
+  FaceVelocity vel;
+  GridDesc g;
+  const float* field;
+  float* next;
+  FieldShape shape;
+  float trace;  // dt / dx: scene units per second to cells per step
+
+  template <class I>
+  ORB_HD ORB_ALWAYS_INLINE void operator()(I i, int j, int k) const {
+    using R = gpu::LaneNumber<I>;
+    const util::lanes::VecOf<R> at{gpu::cellIndexValue(i) + shape.ox, R(static_cast<float>(j) + shape.oy),
+                                   R(static_cast<float>(k) + shape.oz)};
+    const util::lanes::VecOf<R> back = at - readVelocity(vel, g, at) * R(trace);
+    gpu::put(next + shape.index(0, j, k), i, readField(field, shape, back));
+  }
+};
+
 Status advectField(const char* name, const Grid& grid, const float* field, float* next, const FieldShape& shape,
                    float dt) {
-  const GridDesc g = grid.desc;
-  const FaceVelocity vel = grid.velocity();
-  const float trace = dt / g.dx;
-  return gpu::forEachCell(
-      name, extentOf(shape),
-      [=] ORB_HD(int i, int j, int k) {
-        const orb::Vec at{static_cast<float>(i) + shape.ox, static_cast<float>(j) + shape.oy,
-                          static_cast<float>(k) + shape.oz};
-        const orb::Vec back = at - readVelocity(vel, g, at) * trace;
-        next[shape.index(i, j, k)] = readField(field, shape, back);
-      },
-      grid.stream);
+  return gpu::forEachCellLanes(name, extentOf(shape),
+                               AdvectBody{grid.velocity(), grid.desc, field, next, shape, dt / grid.desc.dx},
+                               grid.stream);
 }
 }  // namespace
 
