@@ -112,12 +112,21 @@ Status forEachCellLanes(const char* name, Extent3 e, const Body& body, Stream st
 
 #endif
 
-// The x index of a cell, or of each cell of a run, as a float.
+// The x index of a cell, or of each cell of a run (lanes past the run
+// repeat its last cell).
+ORB_HD ORB_ALWAYS_INLINE std::int32_t cellIndex(int i) { return i; }
 ORB_HD ORB_ALWAYS_INLINE float cellIndexValue(int i) { return static_cast<float>(i); }
+// Keeps the cells below `end`: false when none is left.
+ORB_HD ORB_ALWAYS_INLINE bool limitItems(int& i, int end) { return i < end; }
 #if !defined(__CUDACC__)
-ORB_ALWAYS_INLINE util::lanes::Floats cellIndexValue(LaneItems i) {
+ORB_ALWAYS_INLINE util::lanes::Ints cellIndex(LaneItems i) {
   namespace lanes = util::lanes;
-  return lanes::toFloat(lanes::Ints(static_cast<std::int32_t>(i.first)) + lanes::laneOffsets<lanes::Ints>(i.count));
+  return lanes::Ints(static_cast<std::int32_t>(i.first)) + lanes::laneOffsets<lanes::Ints>(i.count);
+}
+ORB_ALWAYS_INLINE util::lanes::Floats cellIndexValue(LaneItems i) { return util::lanes::toFloat(cellIndex(i)); }
+ORB_ALWAYS_INLINE bool limitItems(LaneItems& i, int end) {
+  i.count = static_cast<int>(std::min<std::int64_t>(i.count, end - i.first));
+  return i.count > 0;
 }
 #endif
 

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "CUDA/vf/Confinement.h"
 #include "gpu/GridLaunch.h"
 
 namespace vf {
@@ -41,52 +42,10 @@ bool report(Status s, int line) {
   return false;
 }
 
-// The neighbour below and above along one axis, clamped to the grid, and
-// their distance in scene units (one-sided at the walls).
-struct Around {
-  int lo, hi;
-  float span;
-};
-ORB_HD inline Around around(int i, int n, float dx) {
-  const int lo = i > 0 ? i - 1 : 0, hi = i + 1 < n ? i + 1 : n - 1;
-  return {lo, hi, static_cast<float>(hi - lo) * dx};
-}
-
-// The curl of the cell-centred velocity at cell (i, j, k), by differences
-// of the neighbouring cells.
-ORB_HD inline orb::Vec cellVorticity(const FaceVelocity& vel, const GridDesc& g, int i, int j, int k) {
-  const Around x = around(i, g.nx, g.dx), y = around(j, g.ny, g.dx), z = around(k, g.nz, g.dx);
-  const orb::Vec xm = cellVelocity(vel, g, x.lo, j, k), xp = cellVelocity(vel, g, x.hi, j, k);
-  const orb::Vec ym = cellVelocity(vel, g, i, y.lo, k), yp = cellVelocity(vel, g, i, y.hi, k);
-  const orb::Vec zm = cellVelocity(vel, g, i, j, z.lo), zp = cellVelocity(vel, g, i, j, z.hi);
-  return {(yp.z - ym.z) / y.span - (zp.y - zm.y) / z.span, (zp.x - zm.x) / z.span - (xp.z - xm.z) / x.span,
-          (xp.y - xm.y) / x.span - (yp.x - ym.x) / y.span};
-}
-
-// The vorticity's components at the cells, kept for one confinement pass
-// in arrays the step is not using then: the pressure pair is cleared
-// before the projection reads it, and the divergence is computed afresh.
-struct VorticityField {
-  float* x;
-  float* y;
-  float* z;
-};
+// The vorticity's components, kept for one confinement pass in arrays the
+// step is not using then: the pressure pair is cleared before the
+// projection reads it, and the divergence is computed afresh.
 VorticityField vorticityScratch(const Grid& g) { return {g.pressure, g.pressureNext, g.divergence}; }
-
-// ε (N × ω) at cell (i, j, k), N the normalised gradient of the vorticity
-// magnitude (its length floored at 1e-12).
-ORB_HD inline orb::Vec confinementForce(const VorticityField& omega, const float* magnitude, const GridDesc& g,
-                                        float epsilon, int i, int j, int k) {
-  const FieldShape c = cellShape(g);
-  const Around x = around(i, g.nx, g.dx), y = around(j, g.ny, g.dx), z = around(k, g.nz, g.dx);
-  const orb::Vec gradient{(magnitude[c.index(x.hi, j, k)] - magnitude[c.index(x.lo, j, k)]) / x.span,
-                          (magnitude[c.index(i, y.hi, k)] - magnitude[c.index(i, y.lo, k)]) / y.span,
-                          (magnitude[c.index(i, j, z.hi)] - magnitude[c.index(i, j, z.lo)]) / z.span};
-  const float len = fmaxf(length(gradient), 1e-12f);
-  const orb::Vec n{gradient.x / len, gradient.y / len, gradient.z / len};
-  const std::int64_t at = c.index(i, j, k);
-  return cross(n, orb::Vec{omega.x[at], omega.y[at], omega.z[at]}) * epsilon;
-}
 
 }  // namespace
 
@@ -182,31 +141,9 @@ Status confineVorticity(Grid& grid, const StepSettings& s) {
       },
       grid.stream);
   if (st != Success) return st;
-  // Each interior face takes the mean of its two cells' forces; the wall
-  // faces are copied (the walls zero them).
-  float *un = grid.uNext, *vn = grid.vNext, *wn = grid.wNext;
-  const float epsilon = s.confinement, dt = s.dt;
-  st = gpu::forEachCell(
+  st = gpu::forEachCellLanes(
       "vf::kConfine", allFaces(g),
-      [=] ORB_HD(int i, int j, int k) {
-        const auto force = [&](int a, int b, int c) { return confinementForce(omega, magnitude, g, epsilon, a, b, c); };
-        if (j < g.ny && k < g.nz) {
-          const std::int64_t f = uShape(g).index(i, j, k);
-          const float push = i > 0 && i < g.nx ? 0.5f * (force(i - 1, j, k).x + force(i, j, k).x) : 0.f;
-          un[f] = vel.u[f] + dt * push;
-        }
-        if (i < g.nx && k < g.nz) {
-          const std::int64_t f = vShape(g).index(i, j, k);
-          const float push = j > 0 && j < g.ny ? 0.5f * (force(i, j - 1, k).y + force(i, j, k).y) : 0.f;
-          vn[f] = vel.v[f] + dt * push;
-        }
-        if (i < g.nx && j < g.ny) {
-          const std::int64_t f = wShape(g).index(i, j, k);
-          const float push = k > 0 && k < g.nz ? 0.5f * (force(i, j, k - 1).z + force(i, j, k).z) : 0.f;
-          wn[f] = vel.w[f] + dt * push;
-        }
-      },
-      grid.stream);
+      ConfineBody{vel, omega, magnitude, g, grid.uNext, grid.vNext, grid.wNext, s.confinement, s.dt}, grid.stream);
   if (st != Success) return st;
   std::swap(grid.u, grid.uNext);
   std::swap(grid.v, grid.vNext);

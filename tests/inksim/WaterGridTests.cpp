@@ -7,6 +7,7 @@
 #include <cmath>
 #include <vector>
 
+#include "CUDA/vf/Confinement.h"
 #include "CUDA/vf/VFSmoke.h"
 #include "gpu/Device.h"
 #include "ink/sim/DeviceCopy.h"
@@ -127,6 +128,33 @@ TEST(WaterGrid, AdvectionTracesEverySampleBackByTheReadRule) {
         moved += expected != u[s.index(i, j, k)];
       }
   EXPECT_GT(moved, 100);
+}
+
+TEST(WaterGrid, ConfinementPushesEveryFaceByTheOneFaceRule) {
+  // The launch runs a row's faces in packs on the cpu backend; the same
+  // body run one face at a time on the host must give the same bits.
+  PouredGrid poured(4.f, 3);
+  vf::Grid& g = poured.grid;
+  const vf::GridDesc d = g.desc;
+  const vf::StepSettings s = settings(4.f, 2.f);
+  const std::int64_t nu = vf::uShape(d).count(), nv = vf::vShape(d).count(), nw = vf::wShape(d).count(),
+                     nc = vf::cellShape(d).count();
+  std::vector<float> u = fetch(g.u, nu), v = fetch(g.v, nv), w = fetch(g.w, nw);
+  ASSERT_EQ(vf::confineVorticity(g, s), gpu::Success);
+  // The curl pass left ω in the pressure pair and the divergence (swapped
+  // velocity buffers aside, nothing else ran).
+  std::vector<float> ox = fetch(g.pressure, nc), oy = fetch(g.pressureNext, nc), oz = fetch(g.divergence, nc),
+                     magnitude = fetch(g.vorticity, nc);
+  std::vector<float> un(static_cast<std::size_t>(nu)), vn(static_cast<std::size_t>(nv)), wn(static_cast<std::size_t>(nw));
+  const vf::ConfineBody body{{u.data(), v.data(), w.data()}, {ox.data(), oy.data(), oz.data()}, magnitude.data(), d,
+                             un.data(), vn.data(), wn.data(), s.confinement, s.dt};
+  for (int k = 0; k <= d.nz; ++k)
+    for (int j = 0; j <= d.ny; ++j)
+      for (int i = 0; i <= d.nx; ++i) body(i, j, k);
+  EXPECT_EQ(fetch(g.u, nu), un);
+  EXPECT_EQ(fetch(g.v, nv), vn);
+  EXPECT_EQ(fetch(g.w, nw), wn);
+  EXPECT_NE(un, u);
 }
 
 TEST(WaterGrid, DenseInkSinksAndNegativeSinkRises) {
