@@ -50,6 +50,23 @@ class Accumulator {
 #endif
   }
 
+  // Adds values[0] … values[N - 1] to elements index … index + N - 1 of
+  // target `target`: one add per element, as N calls of add() make them, but
+  // a plain run of adds becomes a few vector ones.
+  template <int N>
+  ORB_HD void addRun(int target, std::int64_t index, const float (&values)[N]) const {
+    float* address = base_[target] + index;
+#if defined(__CUDA_ARCH__)
+    for (int k = 0; k < N; ++k) ::atomicAdd(address + k, values[k]);
+#else
+    if (shared_) {
+      for (int k = 0; k < N; ++k) gpu::atomicAdd(address + k, values[k]);
+    } else {
+      for (int k = 0; k < N; ++k) address[k] += values[k];
+    }
+#endif
+  }
+
  private:
   float* base_[kAccumulatorTargets];
   bool shared_;  // threads share these buffers: adds must be atomic

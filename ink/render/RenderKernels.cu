@@ -7,6 +7,7 @@
 #include "ink/render/Grid.h"
 #include "ink/render/Raster.h"
 #include "ink/render/Splat.h"
+#include "ink/render/SplatPacks.h"
 
 namespace ink {
 

@@ -54,7 +54,7 @@ struct SplatValues {
   bool withPasses;
 };
 
-ORB_HD inline void depositAt(const SplatValues& v, std::int64_t pixel, float w, const gpu::Accumulator& out) {
+ORB_HD ORB_ALWAYS_INLINE void depositAt(const SplatValues& v, std::int64_t pixel, float w, const gpu::Accumulator& out) {
   for (int c = 0; c < kAccumulatorFloats; ++c) out.add(kImageTarget, pixel * kAccumulatorFloats + c, v.image[c] * w);
   if (!v.withPasses) return;
   for (int c = 0; c < kPassAccumulatorFloats; ++c)
@@ -62,7 +62,7 @@ ORB_HD inline void depositAt(const SplatValues& v, std::int64_t pixel, float w, 
 }
 
 // Bilinear deposit into the four pixels around (x, y); pixels off the image are skipped.
-ORB_HD inline void depositBilinear(const SplatArgs& a, float x, float y, const SplatValues& v,
+ORB_HD ORB_ALWAYS_INLINE void depositBilinear(const SplatArgs& a, float x, float y, const SplatValues& v,
                                    const gpu::Accumulator& out) {
   const float bx = floorf(x), by = floorf(y);
   const float fx = x - bx, fy = y - by;
@@ -72,10 +72,23 @@ ORB_HD inline void depositBilinear(const SplatArgs& a, float x, float y, const S
     // the same order, without the tests.
     const std::int64_t top = static_cast<std::int64_t>(y0) * a.width + x0, bottom = top + a.width;
     const float b = a.pointBrightness;
-    depositAt(v, top, (1.f - fx) * (1.f - fy) * b, out);
-    depositAt(v, top + 1, fx * (1.f - fy) * b, out);
-    depositAt(v, bottom, (1.f - fx) * fy * b, out);
-    depositAt(v, bottom + 1, fx * fy * b, out);
+    const float w[4] = {(1.f - fx) * (1.f - fy) * b, fx * (1.f - fy) * b, (1.f - fx) * fy * b, fx * fy * b};
+    if (!v.withPasses) {
+      // Each row's two pixels are one run of image floats.
+      for (int row = 0; row < 2; ++row) {
+        float run[2 * kAccumulatorFloats];
+        for (int c = 0; c < kAccumulatorFloats; ++c) {
+          run[c] = v.image[c] * w[2 * row];
+          run[kAccumulatorFloats + c] = v.image[c] * w[2 * row + 1];
+        }
+        out.addRun(kImageTarget, (row ? bottom : top) * kAccumulatorFloats, run);
+      }
+      return;
+    }
+    depositAt(v, top, w[0], out);
+    depositAt(v, top + 1, w[1], out);
+    depositAt(v, bottom, w[2], out);
+    depositAt(v, bottom + 1, w[3], out);
     return;
   }
   for (int dy = 0; dy < 2; ++dy) {
@@ -430,41 +443,6 @@ ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std:
   if (shade.drawn) depositSplat(a, in, slot, i, shade, out);
 }
 
-#if !defined(__CUDACC__)
-// splatImage for a run of particles on the cpu backend: shaded as a pack,
-// then deposited one lane at a time in slot order, so each particle adds
-// what splatParticle adds (up to the pack exponential's rounding) in the
-// same sequence.
-ORB_ALWAYS_INLINE void splatParticles(const SplatArgs& a, const SplatInputs& in, const SplatRun& run,
-                                      const gpu::Accumulator& out) {
-  using util::lanes::kLanes;
-  const SplatShadeOf<util::lanes::Floats> shade = shadeSplat(a, in, run);
-  if (!util::lanes::any(shade.drawn)) return;
-  if (a.passes) {
-    for (int l = 0; l < run.slots.count; ++l)
-      if (holds(shade.drawn, l)) depositSplat(a, in, slotOf(run, l), itemOf(run, l), lane(shade, l), out);
-    return;
-  }
-  // Without passes a deposit reads only the image values and the screen
-  // point: stored as whole registers and read back lane by lane, which is
-  // cheaper than taking each lane out of its register.
-  alignas(64) float values[kAccumulatorFloats + 3][kLanes];
-  for (int c = 0; c < kAccumulatorFloats; ++c) __builtin_memcpy(values[c], &shade.image[c].v, sizeof values[c]);
-  __builtin_memcpy(values[kAccumulatorFloats], &shade.s.x.v, sizeof values[0]);
-  __builtin_memcpy(values[kAccumulatorFloats + 1], &shade.s.y.v, sizeof values[0]);
-  __builtin_memcpy(values[kAccumulatorFloats + 2], &shade.s.z.v, sizeof values[0]);
-  for (int l = 0; l < run.slots.count; ++l) {
-    if (!holds(shade.drawn, l)) continue;
-    const ScreenPoint s{values[kAccumulatorFloats][l], values[kAccumulatorFloats + 1][l],
-                        values[kAccumulatorFloats + 2][l]};
-    if (hiddenByDepth(a, s)) continue;
-    SplatValues v;
-    for (int c = 0; c < kAccumulatorFloats; ++c) v.image[c] = values[c][l];
-    v.withPasses = false;
-    depositFootprint(a, itemOf(run, l), s, v, out);
-  }
-}
-#endif
 
 // A particle read at its own index.
 ORB_HD inline void splatParticle(const SplatArgs& a, const SplatInputs& in, std::int64_t i, const gpu::Accumulator& out) {

@@ -15,6 +15,7 @@
 #include "gpu/LaneLaunch.h"
 #include "ink/render/Grid.h"
 #include "ink/render/Splat.h"
+#include "ink/render/SplatPacks.h"
 
 namespace {
 
