@@ -202,11 +202,6 @@ class GroupedLaunch {
     return detail::launchStatus();
   }
 
-  // run() for a body that also takes runs of slots: body(LaneItems slots,
-  // const std::int64_t* order, accumulator) handles the slots slots.first …
-  // slots.first + slots.count - 1 (stride 1, at most kLanes), whose items are
-  // order[slot] (the slots themselves when order is null), compiled for the
-  // process's vector level. The card runs body(slot, item, accumulator).
   // The keys of a range of items: a pack at a time, at the process's vector
   // level, when the key also takes a run of items (key(LaneItems) giving
   // util::lanes::Uints), else one at a time.
@@ -226,6 +221,11 @@ class GroupedLaunch {
     };
   }
 
+  // run() for a body that also takes runs of slots: body(LaneItems slots,
+  // const std::int64_t* order, accumulator) handles the slots slots.first …
+  // slots.first + slots.count - 1 (stride 1, at most kLanes), whose items are
+  // order[slot] (the slots themselves when order is null), compiled for the
+  // process's vector level. The card runs body(slot, item, accumulator).
   template <class Body>
   Status runLanes(const AccumulatorTargets& targets, Body body) {
     if (count_ <= 0) return Success;

@@ -22,9 +22,15 @@ gpu::AccumulatorTargets targets(float* first, std::int64_t firstFloats, float* s
   return t;
 }
 
+std::int64_t cellCount(const GridInfo& grid) {
+  const std::int64_t n = grid.n > 0 ? grid.n : 0;
+  return n * n * n;
+}
+}  // namespace
+
 // splatImage's grouping key: the particles' screen tiles, a pack at a time
 // on the cpu backend.
-struct SplatTileKey {
+struct SplatImageTileKey {
   SplatArgs a;
   const orb::Vec* positions;
   ORB_HD ORB_ALWAYS_INLINE std::uint32_t operator()(std::int64_t i) const { return splatTile(a, positions[i]); }
@@ -37,7 +43,7 @@ struct SplatTileKey {
 
 // splatImage's body: one particle on the device, a run of them shaded as a
 // pack on the cpu backend.
-struct SplatBody {
+struct SplatImageBody {
   SplatArgs a;
   SplatInputs in;
   ORB_HD ORB_ALWAYS_INLINE void operator()(std::int64_t slot, std::int64_t item, const gpu::Accumulator& acc) const {
@@ -49,12 +55,6 @@ struct SplatBody {
   }
 #endif
 };
-
-std::int64_t cellCount(const GridInfo& grid) {
-  const std::int64_t n = grid.n > 0 ? grid.n : 0;
-  return n * n * n;
-}
-}  // namespace
 
 gpu::Status splatGrid(const orb::Vec* positions, const float* weights, std::int64_t count, GridInfo grid, float* out,
                       float scale) {
@@ -101,13 +101,13 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
                        const float* density, const orb::Vec* colours, const orb::Vec* emission) {
   const SplatArgs a = args;
   const std::int64_t pixels = static_cast<std::int64_t>(a.width) * a.height;
-  gpu::GroupedLaunch<SplatTileKey> launch("ink::splatImage", count, splatTileCount(a), SplatTileKey{a, positions});
+  gpu::GroupedLaunch<SplatImageTileKey> launch("ink::splatImage", count, splatTileCount(a), SplatImageTileKey{a, positions});
   SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
                  colours, emission};
   launch.reorder({gpu::reordered(in.positions), gpu::reordered(in.weights), gpu::reordered(in.rest),
                   gpu::reordered(in.previous), gpu::reordered(in.colours), gpu::reordered(in.emission)});
   return launch.runLanes(targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats),
-                         SplatBody{a, in});
+                         SplatImageBody{a, in});
 }
 
 gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image, Bubble* bubbleScratch) {
