@@ -54,7 +54,7 @@ struct SplatValues {
   bool withPasses;
 };
 
-ORB_HD ORB_ALWAYS_INLINE void depositAt(const SplatValues& v, std::int64_t pixel, float w, const gpu::Accumulator& out) {
+ORB_HD inline void depositAt(const SplatValues& v, std::int64_t pixel, float w, const gpu::Accumulator& out) {
   for (int c = 0; c < kAccumulatorFloats; ++c) out.add(kImageTarget, pixel * kAccumulatorFloats + c, v.image[c] * w);
   if (!v.withPasses) return;
   for (int c = 0; c < kPassAccumulatorFloats; ++c)
@@ -62,7 +62,7 @@ ORB_HD ORB_ALWAYS_INLINE void depositAt(const SplatValues& v, std::int64_t pixel
 }
 
 // Bilinear deposit into the four pixels around (x, y); pixels off the image are skipped.
-ORB_HD ORB_ALWAYS_INLINE void depositBilinear(const SplatArgs& a, float x, float y, const SplatValues& v,
+ORB_HD inline void depositBilinear(const SplatArgs& a, float x, float y, const SplatValues& v,
                                    const gpu::Accumulator& out) {
   const float bx = floorf(x), by = floorf(y);
   const float fx = x - bx, fy = y - by;
@@ -72,23 +72,10 @@ ORB_HD ORB_ALWAYS_INLINE void depositBilinear(const SplatArgs& a, float x, float
     // the same order, without the tests.
     const std::int64_t top = static_cast<std::int64_t>(y0) * a.width + x0, bottom = top + a.width;
     const float b = a.pointBrightness;
-    const float w[4] = {(1.f - fx) * (1.f - fy) * b, fx * (1.f - fy) * b, (1.f - fx) * fy * b, fx * fy * b};
-    if (!v.withPasses) {
-      // Each row's two pixels are one run of image floats.
-      for (int row = 0; row < 2; ++row) {
-        float run[2 * kAccumulatorFloats];
-        for (int c = 0; c < kAccumulatorFloats; ++c) {
-          run[c] = v.image[c] * w[2 * row];
-          run[kAccumulatorFloats + c] = v.image[c] * w[2 * row + 1];
-        }
-        out.addRun(kImageTarget, (row ? bottom : top) * kAccumulatorFloats, run);
-      }
-      return;
-    }
-    depositAt(v, top, w[0], out);
-    depositAt(v, top + 1, w[1], out);
-    depositAt(v, bottom, w[2], out);
-    depositAt(v, bottom + 1, w[3], out);
+    depositAt(v, top, (1.f - fx) * (1.f - fy) * b, out);
+    depositAt(v, top + 1, fx * (1.f - fy) * b, out);
+    depositAt(v, bottom, (1.f - fx) * fy * b, out);
+    depositAt(v, bottom + 1, fx * fy * b, out);
     return;
   }
   for (int dy = 0; dy < 2; ++dy) {
