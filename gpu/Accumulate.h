@@ -10,14 +10,17 @@
 //    copies cannot be held (or the launch is too small to pay for the sum)
 //    the threads share the buffers with atomic adds instead.
 // Either way the sums differ from a serial loop only by float rounding.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <initializer_list>
 #include <mutex>
+#include <type_traits>
 #include <vector>
 
 #include "gpu/Atomics.h"
 #include "gpu/Config.h"
+#include "gpu/LaneLaunch.h"
 #include "gpu/Launch.h"
 
 namespace gpu {
@@ -44,6 +47,23 @@ class Accumulator {
       gpu::atomicAdd(address, value);
     else
       *address += value;
+#endif
+  }
+
+  // Adds values[0] … values[N - 1] to elements index … index + N - 1 of
+  // target `target`: one add per element, as N calls of add() make them, but
+  // a plain run of adds becomes a few vector ones.
+  template <int N>
+  ORB_HD void addRun(int target, std::int64_t index, const float (&values)[N]) const {
+    float* address = base_[target] + index;
+#if defined(__CUDA_ARCH__)
+    for (int k = 0; k < N; ++k) ::atomicAdd(address + k, values[k]);
+#else
+    if (shared_) {
+      for (int k = 0; k < N; ++k) gpu::atomicAdd(address + k, values[k]);
+    } else {
+      for (int k = 0; k < N; ++k) address[k] += values[k];
+    }
 #endif
   }
 
@@ -109,6 +129,11 @@ class GroupedLaunch {
   Status run(const AccumulatorTargets& targets, Body body) {
     return forEachAccumulating(name_, count_, targets, InItemOrder<Body>{body});
   }
+  // One item per thread here: the body's per-item form.
+  template <class Body>
+  Status runLanes(const AccumulatorTargets& targets, Body body) {
+    return run(targets, body);
+  }
 
  private:
   const char* name_;
@@ -132,8 +157,10 @@ struct GroupedOrder {
   const std::int64_t* order = nullptr;
   const std::int64_t* rank = nullptr;
 };
-GroupedOrder groupByKey(std::int64_t count, std::uint32_t buckets,
-                        const std::function<std::uint32_t(std::int64_t)>& key);
+// keys(begin, end, out) writes the keys of items begin … end - 1 to
+// out[begin] … out[end - 1].
+using KeyRange = std::function<void(std::int64_t begin, std::int64_t end, std::uint32_t* out)>;
+GroupedOrder groupByKey(std::int64_t count, std::uint32_t buckets, const KeyRange& keys);
 // Copies every array into slot order (kept buffers, used under the order's
 // lock) and points it at its copy; false, with every array left as it was,
 // when the copies cannot be held.
@@ -156,9 +183,7 @@ class GroupedLaunch {
   GroupedLaunch(const char* name, std::int64_t count, std::uint32_t buckets, Key key)
       : name_(name),
         count_(count),
-        grouped_(count > 0 ? detail::groupByKey(
-                                 count, buckets, [&key](std::int64_t i) { return static_cast<std::uint32_t>(key(i)); })
-                           : detail::GroupedOrder{}) {}
+        grouped_(count > 0 ? detail::groupByKey(count, buckets, keyRange(key)) : detail::GroupedOrder{}) {}
 
   // Without room for the copies the items run in their own order instead.
   void reorder(std::initializer_list<ReorderedArray> arrays) {
@@ -173,6 +198,46 @@ class GroupedLaunch {
     detail::accumulatingFor(name_, count_, targets,
                             [&](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
                               for (std::int64_t slot = begin; slot < end; ++slot) body(slot, order[slot], accumulator);
+                            });
+    return detail::launchStatus();
+  }
+
+  // The keys of a range of items: a pack at a time, at the process's vector
+  // level, when the key also takes a run of items (key(LaneItems) giving
+  // util::lanes::Uints), else one at a time.
+  static detail::KeyRange keyRange(const Key& key) {
+    return [&key](std::int64_t begin, std::int64_t end, std::uint32_t* out) {
+      if constexpr (std::is_invocable_v<const Key&, LaneItems>) {
+        atVectorLevel([&]() __attribute__((always_inline)) {
+          for (std::int64_t i = begin; i < end; i += util::lanes::kLanes) {
+            const auto n = static_cast<int>(std::min<std::int64_t>(util::lanes::kLanes, end - i));
+            const util::lanes::Uints k = key(LaneItems{i, n, 1});
+            for (int l = 0; l < n; ++l) out[i + l] = k[l];
+          }
+        });
+      } else {
+        for (std::int64_t i = begin; i < end; ++i) out[i] = static_cast<std::uint32_t>(key(i));
+      }
+    };
+  }
+
+  // run() for a body that also takes runs of slots: body(LaneItems slots,
+  // const std::int64_t* order, accumulator) handles the slots slots.first …
+  // slots.first + slots.count - 1 (stride 1, at most kLanes), whose items are
+  // order[slot] (the slots themselves when order is null), compiled for the
+  // process's vector level. The card runs body(slot, item, accumulator).
+  template <class Body>
+  Status runLanes(const AccumulatorTargets& targets, Body body) {
+    if (count_ <= 0) return Success;
+    const std::int64_t* order = grouped_.order;
+    detail::accumulatingFor(name_, count_, targets,
+                            [&](const Accumulator& accumulator, std::int64_t begin, std::int64_t end) {
+                              atVectorLevel([&]() __attribute__((always_inline)) {
+                                for (std::int64_t slot = begin; slot < end; slot += util::lanes::kLanes) {
+                                  const auto n = static_cast<int>(std::min<std::int64_t>(util::lanes::kLanes, end - slot));
+                                  body(LaneItems{slot, n, 1}, order, accumulator);
+                                }
+                              });
                             });
     return detail::launchStatus();
   }

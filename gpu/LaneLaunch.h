@@ -47,6 +47,7 @@ struct LaneNumberOf {
 template <class I>
 using LaneNumber = typename LaneNumberOf<I>::type;
 
+ORB_HD ORB_ALWAYS_INLINE float get(const float* in, std::int64_t i) { return in[i]; }
 ORB_HD ORB_ALWAYS_INLINE void put(float* out, std::int64_t i, float v) { out[i] = v; }
 ORB_HD ORB_ALWAYS_INLINE util::Vec get(const util::Vec* in, std::int64_t i) { return in[i]; }
 ORB_HD ORB_ALWAYS_INLINE void put(util::Vec* out, std::int64_t i, util::Vec v) { out[i] = v; }
@@ -81,8 +82,19 @@ ORB_ALWAYS_INLINE std::int64_t laneItem(LaneItems i, int l) {
   return i.first + i.stride * std::min(l, i.count - 1);
 }
 
+// A full run of items is read with whole-register loads.
 ORB_ALWAYS_INLINE util::lanes::FloatsVec get(const util::Vec* in, LaneItems i) {
+  if (i.stride == 1 && i.count == util::lanes::kLanes)
+    return util::lanes::vecsRun<util::lanes::Floats>(in + i.first, 0);
   return util::lanes::gatherVecs([&](int l) { return in[laneItem(i, l)]; });
+}
+ORB_ALWAYS_INLINE util::lanes::Floats get(const float* in, LaneItems i) {
+  if (i.stride == 1 && i.count == util::lanes::kLanes) {
+    util::lanes::Floats r;
+    __builtin_memcpy(&r.v, in + i.first, sizeof r.v);
+    return r;
+  }
+  return util::lanes::gatherFloats([&](int l) { return in[laneItem(i, l)]; });
 }
 
 namespace detail {

@@ -31,6 +31,12 @@ ORB_HD ORB_ALWAYS_INLINE std::int32_t truncateToInt(float x) { return static_cas
 ORB_HD ORB_ALWAYS_INLINE std::uint32_t asUint(std::int32_t i) { return static_cast<std::uint32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE std::int32_t asInt(std::uint32_t i) { return static_cast<std::int32_t>(i); }
 ORB_HD ORB_ALWAYS_INLINE float lane(float x, int) { return x; }
+ORB_HD ORB_ALWAYS_INLINE constexpr bool holds(bool m, int) { return m; }
+// f applied to each lane: a scalar function with no pack form (powf).
+template <class F>
+ORB_HD ORB_ALWAYS_INLINE float laneByLane(float x, F f) {
+  return f(x);
+}
 ORB_HD ORB_ALWAYS_INLINE constexpr bool sameInEveryLane(std::int32_t) { return true; }
 ORB_HD ORB_ALWAYS_INLINE constexpr std::int32_t firstLane(std::int32_t i) { return i; }
 ORB_HD ORB_ALWAYS_INLINE float gatherAt(const float* base, std::int32_t i) { return base[i]; }
@@ -235,6 +241,13 @@ ORB_ALWAYS_INLINE Floats max(Floats a, Floats b) { return select(b != b, a, sele
 
 // Lane `l` of a pack, and a pack read lane by lane from scattered places.
 ORB_ALWAYS_INLINE float lane(Floats x, int l) { return x.v[l]; }
+ORB_ALWAYS_INLINE bool holds(Mask m, int l) { return m.v[l] != 0; }
+template <class F>
+ORB_ALWAYS_INLINE Floats laneByLane(Floats x, F f) {
+  raw::Floats r;
+  for (int l = 0; l < kLanes; ++l) r[l] = f(x.v[l]);
+  return Floats(r);
+}
 ORB_ALWAYS_INLINE Floats gatherAt(const float* base, Ints i) {
   raw::Floats r;
   for (int l = 0; l < kLanes; ++l) r[l] = base[i.v[l]];

@@ -181,8 +181,7 @@ void scatterElements(const unsigned char* from, unsigned char* to, const std::in
 }
 }  // namespace
 
-detail::GroupedOrder detail::groupByKey(std::int64_t count, std::uint32_t buckets,
-                                        const std::function<std::uint32_t(std::int64_t)>& key) {
+detail::GroupedOrder detail::groupByKey(std::int64_t count, std::uint32_t buckets, const KeyRange& keyRange) {
   GroupScratch& s = groupScratch();
   GroupedOrder grouped{std::unique_lock(s.mutex), nullptr, nullptr};
   if (buckets == 0) return grouped;
@@ -219,7 +218,8 @@ detail::GroupedOrder detail::groupByKey(std::int64_t count, std::uint32_t bucket
     std::int64_t begin, end;
     share(m, begin, end);
     std::int64_t* counts = next + m * static_cast<std::int64_t>(B);
-    for (std::int64_t i = begin; i < end; ++i) ++counts[keys[i] = std::min(key(i), buckets - 1)];
+    keyRange(begin, end, keys);
+    for (std::int64_t i = begin; i < end; ++i) ++counts[keys[i] = std::min(keys[i], buckets - 1)];
   });
   std::int64_t offset = 0;
   for (std::size_t b = 0; b < B; ++b)

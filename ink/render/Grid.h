@@ -3,6 +3,7 @@
 // trilinear reads and the per-cell march towards a light or the eye.
 #include <cmath>
 #include <cstdint>
+#include <type_traits>
 
 #include "gpu/Accumulate.h"
 #include "gpu/Config.h"
@@ -88,6 +89,56 @@ ORB_HD ORB_ALWAYS_INLINE float sampleTrilinear(const GridInfo& grid, const float
   forEachCorner(grid, c, [&](std::int64_t cell, float w) { sum += w * values[cell]; });
   return sum;
 }
+
+#if !defined(__CUDACC__)
+// sampleTrilinear of a pack of points: each lane the same products and sums
+// in the same order as one point, a corner outside the grid adding +0 where
+// the one-point read skips it (the sum is never -0, so the two agree, also
+// where a non-finite point makes the weights NaN).
+// (A template, so that a braced point still means the one-point read.)
+template <class V>
+  requires std::is_same_v<V, util::lanes::FloatsVec>
+ORB_ALWAYS_INLINE util::lanes::Floats sampleTrilinear(const GridInfo& grid, const float* values, const V& p) {
+  using namespace util::lanes;
+  const Floats gx = (p.x + grid.halfExtent) / grid.cellSize - 0.5f;
+  const Floats gy = (p.y + grid.halfExtent) / grid.cellSize - 0.5f;
+  const Floats gz = (p.z + grid.halfExtent) / grid.cellSize - 0.5f;
+  const Floats bx = floor(gx), by = floor(gy), bz = floor(gz);
+  const Ints x = clampToInt(bx, -2, grid.n), y = clampToInt(by, -2, grid.n), z = clampToInt(bz, -2, grid.n);
+  const Floats fx = gx - bx, fy = gy - by, fz = gz - bz;
+  const Ints last(grid.n - 1);
+  const Mask inside = (x >= Ints(0)) & (y >= Ints(0)) & (z >= Ints(0)) & (x < last) & (y < last) & (z < last);
+  const std::int64_t N = grid.n;
+  // The corners in the sum's order (dz, dy, dx) and which are on the grid.
+  raw::Floats corner[8];
+  raw::Ints on[8];
+  if (!any(!inside) && N * N * N <= INT32_MAX) {  // whole-pack gathers at 32-bit indices
+    const Ints base = (z * Ints(grid.n) + y) * Ints(grid.n) + x;
+    for (int k = 0; k < 8; ++k) {
+      corner[k] = gatherAt(values + ((k >> 2) * N + ((k >> 1) & 1)) * N + (k & 1), base).v;
+      on[k] = inside.v;
+    }
+  } else {
+    for (int l = 0; l < kLanes; ++l)
+      for (int k = 0; k < 8; ++k) {
+        const int i = x.v[l] + (k & 1), j = y.v[l] + ((k >> 1) & 1), m = z.v[l] + (k >> 2);
+        const bool in = i >= 0 && j >= 0 && m >= 0 && i < grid.n && j < grid.n && m < grid.n;
+        corner[k][l] = in ? values[(static_cast<std::int64_t>(m) * N + j) * N + i] : 0.f;
+        on[k][l] = -static_cast<std::int32_t>(in);
+      }
+  }
+  const Floats wx[2] = {1.f - fx, fx}, wy[2] = {1.f - fy, fy}, wz[2] = {1.f - fz, fz};
+  Floats sum = 0.f;
+  for (int dz = 0; dz < 2; ++dz)
+    for (int dy = 0; dy < 2; ++dy) {
+      const Floats w = wz[dz] * wy[dy];
+      const int k = 4 * dz + 2 * dy;
+      sum += select(Mask(on[k]), w * wx[0] * Floats(corner[k]), Floats(0.f));
+      sum += select(Mask(on[k + 1]), w * wx[1] * Floats(corner[k + 1]), Floats(0.f));
+    }
+  return sum;
+}
+#endif
 
 // splatGrid: the particle's scaled weight into its own cell.
 ORB_HD inline void splatGridParticle(const GridInfo& grid, orb::Vec p, float amount, const gpu::Accumulator& out) {

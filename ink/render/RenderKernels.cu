@@ -7,6 +7,7 @@
 #include "ink/render/Grid.h"
 #include "ink/render/Raster.h"
 #include "ink/render/Splat.h"
+#include "ink/render/SplatPacks.h"
 
 namespace ink {
 
@@ -26,6 +27,34 @@ std::int64_t cellCount(const GridInfo& grid) {
   return n * n * n;
 }
 }  // namespace
+
+// splatImage's grouping key: the particles' screen tiles, a pack at a time
+// on the cpu backend.
+struct SplatImageTileKey {
+  SplatArgs a;
+  const orb::Vec* positions;
+  ORB_HD ORB_ALWAYS_INLINE std::uint32_t operator()(std::int64_t i) const { return splatTile(a, positions[i]); }
+#if !defined(__CUDACC__)
+  ORB_ALWAYS_INLINE util::lanes::Uints operator()(gpu::LaneItems i) const {
+    return splatTileOf<util::lanes::Floats>(a, gpu::get(positions, i));
+  }
+#endif
+};
+
+// splatImage's body: one particle on the device, a run of them shaded as a
+// pack on the cpu backend.
+struct SplatImageBody {
+  SplatArgs a;
+  SplatInputs in;
+  ORB_HD ORB_ALWAYS_INLINE void operator()(std::int64_t slot, std::int64_t item, const gpu::Accumulator& acc) const {
+    splatParticle(a, in, slot, item, acc);
+  }
+#if !defined(__CUDACC__)
+  ORB_ALWAYS_INLINE void operator()(gpu::LaneItems slots, const std::int64_t* order, const gpu::Accumulator& acc) const {
+    splatParticles(a, in, SplatRun{slots, order}, acc);
+  }
+#endif
+};
 
 gpu::Status splatGrid(const orb::Vec* positions, const float* weights, std::int64_t count, GridInfo grid, float* out,
                       float scale) {
@@ -72,17 +101,13 @@ gpu::Status splatImage(const orb::Vec* positions, const float* weights, std::int
                        const float* density, const orb::Vec* colours, const orb::Vec* emission) {
   const SplatArgs a = args;
   const std::int64_t pixels = static_cast<std::int64_t>(a.width) * a.height;
-  const auto tile = [=] ORB_HD(std::int64_t i) { return splatTile(a, positions[i]); };
-  gpu::GroupedLaunch<decltype(tile)> launch("ink::splatImage", count, splatTileCount(a), tile);
+  gpu::GroupedLaunch<SplatImageTileKey> launch("ink::splatImage", count, splatTileCount(a), SplatImageTileKey{a, positions});
   SplatInputs in{positions, weights, grid, lightGrids, viewGrid, rest, restIsUV, previous, idBase, density,
                  colours, emission};
   launch.reorder({gpu::reordered(in.positions), gpu::reordered(in.weights), gpu::reordered(in.rest),
                   gpu::reordered(in.previous), gpu::reordered(in.colours), gpu::reordered(in.emission)});
-  return launch.run(
-      targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats),
-      [=] ORB_HD(std::int64_t slot, std::int64_t item, const gpu::Accumulator& acc) {
-        splatParticle(a, in, slot, item, acc);
-      });
+  return launch.runLanes(targets(accumulator, pixels * kAccumulatorFloats, a.passes, pixels * kPassAccumulatorFloats),
+                         SplatImageBody{a, in});
 }
 
 gpu::Status finishImage(const FinishArgs& args, const float* accumulator, float* image, Bubble* bubbleScratch) {
