@@ -36,10 +36,9 @@ void arraySlots(Grid& g, ArraySlot (&slots)[kArrayCount]) {
   std::copy(std::begin(all), std::end(all), slots);
 }
 
-bool report(Status s, int line) {
+void report(Status s, int line) {
   std::printf("CUDA %s at %s:%d\n", gpu::errorString(s), kReportSource, line);
   std::fflush(stdout);
-  return false;
 }
 
 // The vorticity's components, kept for one confinement pass in arrays the

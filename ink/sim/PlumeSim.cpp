@@ -69,12 +69,7 @@ bool PlumeSim::stream(const ChunkSink& sink, std::string& error) {
     error = "plume not simulated";
     return false;
   }
-  Chunk chunk;
-  chunk.positions = positions_.data();
-  chunk.weights = weights_.data();
-  chunk.count = count_;
-  gpu::FirstError device;
-  return deliverBatch(device, sink, chunk, error);
+  return deliverWhole(sink, positions_.data(), weights_.data(), count_, error);
 }
 
 ChunkSource PlumeSim::source() {

@@ -90,9 +90,7 @@ bool PlumeWater::simulate(const PlumeParams& params, const ClothTriangles& cloth
 
   const vf::StepSettings settings = waterSettings(params);
   const float h = substepSeconds(params);
-  const orb::Vec sourceCentre{(params.sourceCentre.x - desc.origin.x) / desc.dx,
-                              (params.sourceCentre.y - desc.origin.y) / desc.dx,
-                              (params.sourceCentre.z - desc.origin.z) / desc.dx};
+  const orb::Vec sourceCentre = vf::cellUnits(desc, params.sourceCentre);
   const float sourceRadius = std::max(params.sourceRadius / desc.dx, 1.5f);
   const orb::Vec rates{1.f, 0.f, -4.f * params.push * params.radius};
   const std::uint32_t seedMix = static_cast<std::uint32_t>(params.seedMix);

@@ -44,4 +44,15 @@ inline bool deliverBatch(gpu::FirstError& device, const ChunkSink& sink, const C
   return more || sinkStopped(error);
 }
 
+// Hands `count` particles held on the device to the sink as one batch.
+inline bool deliverWhole(const ChunkSink& sink, const orb::Vec* positions, const float* weights, std::int64_t count,
+                         std::string& error) {
+  Chunk chunk;
+  chunk.positions = positions;
+  chunk.weights = weights;
+  chunk.count = count;
+  gpu::FirstError device;
+  return deliverBatch(device, sink, chunk, error);
+}
+
 }  // namespace ink

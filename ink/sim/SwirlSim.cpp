@@ -115,12 +115,7 @@ bool SwirlSim::inkSpace(std::string& error) {
 bool SwirlSim::stream(const ChunkSink& sink, std::string& error) {
   std::lock_guard lock(gpuLock());
   if (!inkSpace(error)) return false;
-  Chunk chunk;
-  chunk.positions = inkPositions_.data();
-  chunk.weights = weights_.data();
-  chunk.count = count_;
-  gpu::FirstError device;
-  return deliverBatch(device, sink, chunk, error);
+  return deliverWhole(sink, inkPositions_.data(), weights_.data(), count_, error);
 }
 
 ChunkSource SwirlSim::source() {
